@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing both programs needs,
+# but only those that are missing. Safe to run again.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    clang libclang-rt-14-dev clang-format
+    qt6-base-dev qt6-translations-l10n libgl-dev
+    libgtest-dev libgmock-dev
+    fontconfig fonts-dejavu-core fonts-liberation
+    xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,275 @@
+#pragma once
+// The serial port component, the process-wide port registry and the settings record.
+// No Qt here: the layer builds for Windows and Linux against the comm API.
+
+#include "SerialTypes.h"
+#include "comm/CommApi.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TCustomSerial;
+class TSerial;
+class TSerThread;
+
+// ---------------------------------------------------------------------------------------------
+// Port registry
+
+struct TCOMPortEntry {
+    std::int32_t PortNumber = 0;
+    TCustomSerial* Owner = nullptr;
+};
+
+// A message as the main window's hook chain hands it on: WM_DEVICECHANGE with the event and the
+// device type of the broadcast header it points to.
+struct TMessage {
+    unsigned Msg = 0;
+    comm::DWORD WParam = 0;       // the event, e.g. DBT_DEVICEARRIVAL
+    comm::DWORD DeviceType = 0;   // dbch_devicetype of the broadcast header
+    bool Result = false;          // handled; the registry's hook always leaves it false
+};
+
+class TCOMManager : public TObject {
+public:
+    TCOMManager();
+    ~TCOMManager() override;
+    TCOMManager(const TCOMManager&) = delete;
+    TCOMManager& operator=(const TCOMManager&) = delete;
+
+    void ScanPorts(std::int32_t max);
+    bool Rescan();
+    bool HasPort(std::int32_t port) const;
+    int IndexOfPort(std::int32_t port) const;
+    void UpdateOwner(TCustomSerial* serial);
+
+    // Ports: count, name by index, entry by index.
+    int Count() const { return static_cast<int>(m_names.size()); }
+    const std::string& Name(int index) const { return m_names.at(index); }
+    TCOMPortEntry& Entry(int index) { return *m_entries.at(index); }
+    const TCOMPortEntry& Entry(int index) const { return *m_entries.at(index); }
+
+    std::int32_t ProbedUpTo() const { return m_probedUpTo; }
+
+    TNotifyEvent OnCOMArrival;
+    TNotifyEvent OnCOMRemoval;
+
+    // Registered with the main window's message hook chain. Returns whether the message was
+    // handled (never).
+    bool DeviceChangeHook(TMessage& message);
+
+private:
+    std::int32_t m_probedUpTo = 0;
+    std::vector<std::string> m_names;
+    std::vector<std::unique_ptr<TCOMPortEntry>> m_entries;
+};
+
+// The one registry of the process, created at first use (which the serial module's start-up
+// forces before any window exists) with ScanPorts(4).
+TCOMManager& COMManager();
+
+// ---------------------------------------------------------------------------------------------
+// Settings record
+
+struct TSerialSettings {
+    bool Valid = false;
+    std::int32_t COMPort = 0;
+    std::uint8_t Baudrate = 0;
+    std::uint8_t DataBits = 0;
+    std::uint8_t ParityBit = 0;
+    std::uint8_t StopBits = 0;
+    std::int32_t BufSizeTrm = 0;
+    std::int32_t BufSizeRec = 0;
+    bool HandshakeRtsCts = false;
+    bool HandshakeDtrDsr = false;
+    bool HandshakeXOnXOff = false;
+    bool RTSActive = false;
+    bool DTRActive = false;
+    unsigned char XOnChar = 0;
+    unsigned char XOffChar = 0;
+    std::int32_t XOffLimit = 0;
+    std::int32_t XOnLimit = 0;
+    unsigned char ErrorChar = 0;
+    unsigned char EofChar = 0;
+    unsigned char EventChar = 0;
+    bool ContinueOnXOff = false;
+    bool UseErrorChar = false;
+    bool EliminateNullChar = false;
+    bool AbortOnError = false;
+    std::int32_t RecTimeOut = 0;
+    std::int32_t TrmTimeOut = 0;
+
+    bool operator==(const TSerialSettings&) const = default;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Serial component
+
+class TCustomSerial : public TObject {
+public:
+    TCustomSerial();
+    ~TCustomSerial() override;
+    TCustomSerial(const TCustomSerial&) = delete;
+    TCustomSerial& operator=(const TCustomSerial&) = delete;
+
+    bool Active() const { return m_active; }
+    std::int32_t COMPort() const { return m_comPort; }
+    void setCOMPort(std::int32_t port);
+    comm::HANDLE Handle() const { return m_handle; }
+    std::int32_t BufSizeTrm() const { return m_bufSizeTrm; }
+    std::int32_t BufSizeRec() const { return m_bufSizeRec; }
+    TThreadPriority ThreadPriority() const { return m_threadPriority; }
+    void setThreadPriority(TThreadPriority p) { m_threadPriority = p; }
+
+    TNotifyEvent OnCOMRemoved;
+
+    void SelectPortIndex(int index);
+    // Called by the registry only, when a rescan no longer finds the open port.
+    virtual void PortRemoved();
+
+protected:
+    bool m_active = false;
+    std::int32_t m_comPort = 0;
+    comm::HANDLE m_handle = comm::INVALID_HANDLE_VALUE;
+    std::int32_t m_bufSizeTrm = 2048;
+    std::int32_t m_bufSizeRec = 2048;
+    TThreadPriority m_threadPriority = TThreadPriority::tpNormal;
+    comm::OVERLAPPED m_overlapped{};
+    comm::DCB m_dcb{};
+};
+
+class TSerial : public TCustomSerial {
+public:
+    TSerial();
+    ~TSerial() override;
+
+    // Published properties, in declaration order (a stored layout writes them in this order).
+    void setActive(bool value);
+    TBaudrate Baudrate() const { return m_baudrate; }
+    void setBaudrate(TBaudrate v) { m_baudrate = v; }
+    TDataBits DataBits() const { return m_dataBits; }
+    void setDataBits(TDataBits v) { m_dataBits = v; }
+    TParityBit ParityBit() const { return m_parityBit; }
+    void setParityBit(TParityBit v);
+    TStopBits StopBits() const { return m_stopBits; }
+    void setStopBits(TStopBits v) { m_stopBits = v; }
+    void setBufSizeTrm(std::int32_t v);
+    void setBufSizeRec(std::int32_t v);
+    bool HandshakeRtsCts() const { return m_handshakeRtsCts; }
+    void setHandshakeRtsCts(bool v) { m_handshakeRtsCts = v; }
+    bool HandshakeDtrDsr() const { return m_handshakeDtrDsr; }
+    void setHandshakeDtrDsr(bool v) { m_handshakeDtrDsr = v; }
+    bool HandshakeXOnXOff() const { return m_handshakeXOnXOff; }
+    void setHandshakeXOnXOff(bool v) { m_handshakeXOnXOff = v; }
+    bool RTSActive() const { return m_rtsActive; }
+    void setRTSActive(bool v) { m_rtsActive = v; }
+    bool DTRActive() const { return m_dtrActive; }
+    void setDTRActive(bool v) { m_dtrActive = v; }
+    unsigned char XOnChar() const { return m_xOnChar; }
+    void setXOnChar(unsigned char v) { m_xOnChar = v; }
+    unsigned char XOffChar() const { return m_xOffChar; }
+    void setXOffChar(unsigned char v) { m_xOffChar = v; }
+    std::int32_t XOffLimit() const { return m_xOffLimit; }
+    void setXOffLimit(std::int32_t v);
+    std::int32_t XOnLimit() const { return m_xOnLimit; }
+    void setXOnLimit(std::int32_t v);
+    unsigned char ErrorChar() const { return m_errorChar; }
+    void setErrorChar(unsigned char v) { m_errorChar = v; }
+    unsigned char EofChar() const { return m_eofChar; }
+    void setEofChar(unsigned char v) { m_eofChar = v; }
+    unsigned char EventChar() const { return m_eventChar; }
+    void setEventChar(unsigned char v) { m_eventChar = v; }
+    std::int32_t DataSize() const { return m_dataSize; }
+    void setDataSize(std::int32_t v);
+    bool ParityCheck() const { return m_parityCheck; }
+    bool ContinueOnXOff() const { return m_continueOnXOff; }
+    void setContinueOnXOff(bool v) { m_continueOnXOff = v; }
+    bool UseErrorChar() const { return m_useErrorChar; }
+    void setUseErrorChar(bool v) { m_useErrorChar = v; }
+    bool EliminateNullChar() const { return m_eliminateNullChar; }
+    void setEliminateNullChar(bool v) { m_eliminateNullChar = v; }
+    bool AbortOnError() const { return m_abortOnError; }
+    void setAbortOnError(bool v) { m_abortOnError = v; }
+    std::int32_t RecTimeOut() const { return m_recTimeOut; }
+    void setRecTimeOut(std::int32_t v);
+    std::int32_t TrmTimeOut() const { return m_trmTimeOut; }
+    void setTrmTimeOut(std::int32_t v);
+    bool SyncEventHandling() const { return m_syncEventHandling; }
+    void setSyncEventHandling(bool v) { m_syncEventHandling = v; }
+    bool EnableEvents() const { return m_enableEvents; }
+    void setEnableEvents(bool v) { m_enableEvents = v; }
+    bool SyncWait() const { return m_syncWait; }
+    void setSyncWait(bool v) { m_syncWait = v; }
+
+    bool IsNTPlatform() const { return m_isNTPlatform; }
+
+    TNotifyEvent OnBreak, OnCts, OnDsr, OnError, OnRing, OnDcd, OnRxChar, OnEventChar,
+        OnTxEmpty, OnData;
+
+    // Transfers; each calls through its operation slot.
+    std::string ReadString() { return m_readString(); }
+    int WriteString(const std::string& text) { return m_writeString(text); }
+    int ReadBuf(void* buffer, std::uint32_t count) { return m_readBuf(buffer, count); }
+    int WriteBuf(const void* buffer, std::uint32_t count) { return m_writeBuf(buffer, count); }
+
+    virtual bool Open();
+    virtual void Close();
+    void QueueCounts(std::uint32_t& inQueue, std::uint32_t& outQueue);
+    std::uint32_t InQueCount();
+    void PortRemoved() override;
+
+    virtual void SetSettings(const TSerialSettings& settings);
+    virtual TSerialSettings GetSettings() const;
+    virtual std::string SettingsToText(const TSerialSettings& settings) const;
+    virtual TSerialSettings TextToSettings(const std::string& text) const;
+
+    // Which implementation the slots are bound to (for tests and diagnostics).
+    enum class SlotKind { Closed, Immediate, Waiting };
+    SlotKind BoundSlots() const { return m_slotKind; }
+
+private:
+    void bindSlots(SlotKind kind);
+    comm::DWORD eventMask() const;
+    // The seam where the line-event thread starts once handlers are assigned; with no handler
+    // no thread is needed.
+    void startEventThread(comm::DWORD mask);
+    void stopEventThread();
+
+    bool m_isNTPlatform = false;
+    TBaudrate m_baudrate = TBaudrate::br_009600;
+    TDataBits m_dataBits = TDataBits::db_8;
+    TParityBit m_parityBit = TParityBit::none;
+    TStopBits m_stopBits = TStopBits::sb_1;
+    bool m_handshakeRtsCts = false;
+    bool m_handshakeDtrDsr = false;
+    bool m_handshakeXOnXOff = false;
+    bool m_rtsActive = false;
+    bool m_dtrActive = false;
+    unsigned char m_xOnChar = 17;
+    unsigned char m_xOffChar = 19;
+    std::int32_t m_xOffLimit = 1600;
+    std::int32_t m_xOnLimit = 400;
+    unsigned char m_errorChar = '?';
+    unsigned char m_eofChar = 26;
+    unsigned char m_eventChar = 13;
+    std::int32_t m_dataSize = 0;
+    bool m_parityCheck = false;
+    bool m_continueOnXOff = false;
+    bool m_useErrorChar = false;
+    bool m_eliminateNullChar = false;
+    bool m_abortOnError = false;
+    std::int32_t m_recTimeOut = 0;
+    std::int32_t m_trmTimeOut = 0;
+    bool m_syncEventHandling = false;
+    bool m_enableEvents = true;
+    bool m_syncWait = true;
+
+    TSerThread* m_eventThread = nullptr;
+
+    std::function<std::string()> m_readString;
+    std::function<int(const void*, std::uint32_t)> m_writeBuf;
+    std::function<int(void*, std::uint32_t)> m_readBuf;
+    std::function<int(const std::string&)> m_writeString;
+    SlotKind m_slotKind = SlotKind::Closed;
+};

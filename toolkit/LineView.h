@@ -1,0 +1,41 @@
+#pragma once
+// A read-only view of lines with a format per entry, for the service protocol and the printer
+// capture. QPlainTextEdit with undo off and an explicit format on every insert; the text limit
+// is enforced here because the widget has none.
+
+#include <QPlainTextEdit>
+#include <QTextCharFormat>
+#include <string_view>
+
+namespace toolkit {
+
+class LineView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit LineView(QWidget* parent = nullptr);
+
+    // Appends one entry as new line(s) with the given format; a CR or LF inside the entry starts
+    // a new line of the same entry. Returns false (and appends nothing) when the text limit
+    // would be exceeded or the insert fails.
+    bool appendEntry(const QString& text, const QTextCharFormat& format);
+    bool appendEntry8(std::string_view win1252, const QTextCharFormat& format);
+
+    // Maximum number of characters (line ends count one each); 0 = no limit.
+    void setTextLimit(qint64 limit) { m_textLimit = limit; }
+    qint64 textLimit() const { return m_textLimit; }
+    qint64 characterCount() const;
+
+    int lineCount() const;                 // lines shown; 0 when empty
+    void deleteFirstLines(int count);      // removes the oldest lines
+    void deleteLastLine();
+    void scrollToEnd();
+
+    // Test hook: makes the next appends fail as if the widget refused them.
+    void setFailAppends(bool fail) { m_failAppends = fail; }
+
+private:
+    qint64 m_textLimit = 0;
+    bool m_failAppends = false;
+};
+
+} // namespace toolkit

@@ -1,0 +1,45 @@
+#pragma once
+// Dialogs for tests: records every box shown and answers from queues set up in advance.
+// An unexpected question (empty queue) answers No / cancel and is recorded, so a test never
+// blocks on a modal box.
+
+#include "Dialogs.h"
+
+#include <deque>
+#include <vector>
+
+namespace toolkit {
+
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString kind; // "message", "confirm", "input", "save", "open"
+        QString text;
+        QString caption;
+    };
+
+    ScriptedDialogs();  // installs itself
+    ~ScriptedDialogs() override; // restores the previous dialogs
+
+    std::deque<bool> confirmAnswers;
+    std::deque<std::optional<QString>> inputAnswers;
+    std::deque<std::optional<QString>> fileAnswers;
+    std::vector<Shown> shown;
+    std::vector<FileDialogOptions> fileOptions;
+    int beeps = 0;
+
+    QStringList messages() const; // texts of the message boxes shown, in order
+
+    void message(QWidget*, const QString& text, const QString& caption, Icon) override;
+    bool confirm(QWidget*, const QString& text, const QString& caption) override;
+    std::optional<QString> input(QWidget*, const QString& caption, const QString& prompt,
+                                 const QString& value) override;
+    std::optional<QString> saveFileName(QWidget*, const FileDialogOptions& options) override;
+    std::optional<QString> openFileName(QWidget*, const FileDialogOptions& options) override;
+    void beep() override { ++beeps; }
+
+private:
+    Dialogs* m_previous = nullptr;
+};
+
+} // namespace toolkit
