@@ -12,7 +12,7 @@ namespace toolkit {
 
 struct FileDialogOptions {
     QString title;
-    QString filter;           // "RichText [*.rtf]|*.rtf|Alle Files [*.*]|*.*" (pipe-separated pairs)
+    QString filter; // "RichText [*.rtf]|*.rtf|Alle Files [*.*]|*.*" (pipe-separated pairs)
     QString defaultExtension; // without dot, added when the user typed none
     QString initialDir;
     QString fileName;

@@ -25,8 +25,8 @@ public:
     qint64 textLimit() const { return m_textLimit; }
     qint64 characterCount() const;
 
-    int lineCount() const;                 // lines shown; 0 when empty
-    void deleteFirstLines(int count);      // removes the oldest lines
+    int lineCount() const;            // lines shown; 0 when empty
+    void deleteFirstLines(int count); // removes the oldest lines
     void deleteLastLine();
     void scrollToEnd();
 

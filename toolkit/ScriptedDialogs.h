@@ -18,7 +18,7 @@ public:
         QString caption;
     };
 
-    ScriptedDialogs();  // installs itself
+    ScriptedDialogs();           // installs itself
     ~ScriptedDialogs() override; // restores the previous dialogs
 
     std::deque<bool> confirmAnswers;

@@ -11,7 +11,7 @@ namespace toolkit {
 
 struct ReadResult {
     bool ok = false;
-    QString error;             // German text for the user when !ok
+    QString error; // German text for the user when !ok
     std::vector<std::string> lines;
 };
 
