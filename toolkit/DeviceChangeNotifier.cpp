@@ -91,3 +91,6 @@ int DeviceChangeNotifier::deliverPending() {
 #endif
 
 } // namespace toolkit
+
+// Keeps this class's meta-object code in this object file.
+#include "moc_DeviceChangeNotifier.cpp"
