@@ -2,6 +2,7 @@
 
 #include "MainForm.h"
 #include "serial/Serial.h"
+#include "toolkit/DeviceChangeNotifier.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     // The windows, in their creation order. The main window comes first; closing it ends the
     // program. The diagnose windows follow, created hidden.
     servicetool::TForm1 form1;
+    // Ports that come and go reach the registry through the main window's hook chain.
+    new toolkit::DeviceChangeNotifier(&form1);
 
     form1.show();
     return app.exec();

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -30,18 +31,19 @@ panelsim::Options simOptions(int version, char letter, unsigned seed) {
     return o;
 }
 
-struct Run {
-    explicit Run(const panelsim::Options& options) : sim(options) {
+struct SimRun {
+    explicit SimRun(const panelsim::Options& options) : sim(options) {
         std::string error;
         EXPECT_TRUE(sim.open(&error)) << error;
         rescanPorts();
         form = std::make_unique<servicetool::TForm1>();
         form->show();
     }
-    ~Run() { sim.stop(); }
+    ~SimRun() { sim.stop(); }
 
+    // The controller's lines come in pieces, each shown as an entry of its own.
     bool viewHas(const QString& text) const {
-        return form->RichEdit1->toPlainText().contains(text);
+        return form->RichEdit1->toPlainText().remove(QLatin1Char('\n')).contains(text);
     }
     panelsim::SessionReport finish() {
         EXPECT_TRUE(pumpUntil([&] { return sim.waitSessions(1, 0); }, 30000));
@@ -65,7 +67,7 @@ std::string receivedBytes(const panelsim::SessionReport& r) {
 } // namespace
 
 TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
-    Run run(simOptions(2, 'd', 11));
+    SimRun run(simOptions(2, 'd', 11));
     run.sim.start();
     run.form->BitBtn1->click();
     const panelsim::SessionReport report = run.finish();
@@ -91,6 +93,9 @@ TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
     QStringList blue;
     std::string black;
     for (const RtfParagraph& p : back.paragraphs) {
+        if (p.text().empty()) {
+            continue; // a blank line inside a received piece
+        }
         if (p.colour() == Blue) {
             blue << QString::fromLatin1(p.text());
         } else {
@@ -110,7 +115,7 @@ TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
 }
 
 TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
-    Run run(simOptions(2, 'n', 22));
+    SimRun run(simOptions(2, 'n', 22));
     run.form->RadioGroup1->setItemIndex(1);
     run.sim.start();
     run.form->BitBtn1->click();
@@ -126,7 +131,7 @@ TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
 }
 
 TEST(ServiceSession, Version1StopsTheTraceWithF) {
-    Run run(simOptions(1, 'f', 33));
+    SimRun run(simOptions(1, 'f', 33));
     run.form->RadioGroup2->setItemIndex(0);
     run.form->RadioGroup1->setItemIndex(2);
     run.sim.start();
