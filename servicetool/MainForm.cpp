@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <chrono>
@@ -33,7 +32,25 @@ QTextCharFormat colourFormat(const QColor& colour) {
     return format;
 }
 
-// The small glyphs of "Verbinden" (a green plug-in arrow) and "Trennen" (a red bar).
+// The help button's glyph: a question mark in a blue disc.
+QIcon helpGlyph() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 90, 200));
+    p.drawEllipse(1, 1, 14, 14);
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+    return QIcon(pixmap);
+}
+
+// The small glyphs of "Verbinden" (a green arrow) and "Trennen" (a red square).
 QIcon glyph(bool connect) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
@@ -104,8 +121,7 @@ void TForm1::createControls() {
     RadioGroup1->setGeometry(390, 84, 214, 96);
     RadioGroup1->setItemIndex(0);
 
-    BitBtn3 = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                              QStringLiteral("&Hilfe"), client);
+    BitBtn3 = new QPushButton(helpGlyph(), QStringLiteral("&Hilfe"), client);
     BitBtn3->setGeometry(390, 192, 214, 30);
     BitBtn1 = new QPushButton(glyph(true), QStringLiteral("Verbinden"), client);
     BitBtn1->setGeometry(390, 384, 214, 30);
