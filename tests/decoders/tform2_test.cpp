@@ -227,6 +227,10 @@ TEST_F(Form2Test, EscapeAndCloseOnlyHideAndKeepTheContent) {
     EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("Rauchmelder"));
     form.BitBtn1->click();
     EXPECT_FALSE(form.isVisible());
+    form.show();
+    EXPECT_TRUE(form.close()); // the close box
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.StringGrid1->cell(2, 1), QStringLiteral("Alarm"));
 }
 
 TEST_F(Form2Test, HelpButtonOpensItsTopic) {
