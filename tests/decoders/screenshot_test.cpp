@@ -3,12 +3,14 @@
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
 #include "toolkit/ScriptedDialogs.h"
+#include "toolkit/StringGrid.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,6 +38,11 @@ TEST(Screenshots, DecoderWindowsWithDemoData) {
     form2.BitBtn2Click();
     QApplication::processEvents();
     EXPECT_TRUE(form2.grab().save(QDir(dir).filePath(QStringLiteral("tform2.png"))));
+    // Scrolled to the last input, the bit labels and marks stay in view.
+    form2.StringGrid1->horizontalScrollBar()->setValue(
+        form2.StringGrid1->horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_TRUE(form2.grab().save(QDir(dir).filePath(QStringLiteral("tform2_scrolled.png"))));
 
     servicetool::TForm3 form3;
     form3.show();
