@@ -12,7 +12,11 @@ struct PortState {
     PortState(int fd, int wakeFd) : fd(fd), wakeFd(wakeFd) {}
     ~PortState();
 
-    int fd;
+    // Closes the device once it is gone, so it is free again (and its lock dropped) although
+    // the component abandons its handle without closing it.
+    void release();
+
+    int fd; // -1 once released
     // An eventfd that SetCommMask and CloseHandle signal to end a pending WaitCommEvent.
     int wakeFd;
     COMMTIMEOUTS timeouts{};

@@ -89,12 +89,12 @@ void complete(OVERLAPPED* ov, DWORD count) {
 } // namespace
 
 BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERLAPPED* ov) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (read) {
         *read = 0;
     }
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     if (state->gone) {
         return fail(ERROR_DEVICE_REMOVED);
@@ -134,6 +134,7 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
         ready = r > 0 && (p.revents & POLLIN);
     }
     if (got == 0 && state->gone) {
+        state->release();
         return fail(ERROR_DEVICE_REMOVED);
     }
     if (read) {
@@ -145,12 +146,12 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
 
 BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written,
                              OVERLAPPED* ov) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (written) {
         *written = 0;
     }
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     if (state->gone) {
         return fail(ERROR_DEVICE_REMOVED);
@@ -196,9 +197,9 @@ BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* writ
 }
 
 BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     if (errors) {
         *errors = 0;
@@ -215,6 +216,7 @@ BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
         }
     }
     if (state->gone && inQueue <= 0) {
+        state->release();
         return fail(ERROR_DEVICE_REMOVED);
     }
     int outQueue = 0;
@@ -293,7 +295,7 @@ BOOL PosixBackend::WaitCommEvent(HANDLE h, DWORD* mask, OVERLAPPED* ov) {
     if (state->eventMask == 0) {
         return fail(ERROR_INVALID_PARAMETER);
     }
-    if (state->gone) {
+    if (state->gone || state->fd < 0) {
         // A waiter that retries after a failure must not spin until the port is closed.
         pollfd p{state->wakeFd, POLLIN, 0};
         (void)::poll(&p, 1, 100);
