@@ -235,6 +235,12 @@ BOOL PosixBackend::SetCommMask(HANDLE h, DWORD mask) {
     if (!state) {
         return fail(ERROR_INVALID_HANDLE);
     }
+    {
+        std::lock_guard io(state->ioMutex);
+        if (state->fd >= 0) {
+            state->baseline = takeSnapshot(state->fd);
+        }
+    }
     state->eventMask = mask;
     // A pending WaitCommEvent returns at once with an empty mask, as on Windows.
     const std::uint64_t one = 1;
