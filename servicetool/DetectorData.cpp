@@ -95,7 +95,7 @@ QStringList matchingFiles(const QStringList& files, const QString& entry) {
         return matches;
     }
     for (const QString& name : files) {
-        if (entryOf(name) == entry) {
+        if (name.startsWith(entry, Qt::CaseSensitive)) {
             matches << name;
         }
     }

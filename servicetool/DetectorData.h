@@ -33,9 +33,9 @@ QStringList listDetectorFiles(const QString& folder);
 // are left out. Several files may give the same entry.
 QStringList detectorEntries(const QStringList& files);
 
-// The files listed under the entry, in list order: those whose name up to the first dot is the
-// entry (case-sensitive). A name that merely begins with the entry belongs to another detector
-// ("MS40K.dat" is not "MS40") and is not taken. An empty entry matches none.
+// The files a picked entry loads, in list order: every name that begins with the entry
+// (case-sensitive). Names that extend one another all match the shorter entry, and the one that
+// sorts last is what the window shows; an empty entry matches none.
 QStringList matchingFiles(const QStringList& files, const QString& entry);
 
 } // namespace servicetool

@@ -22,12 +22,14 @@ TEST(DetectorFiles, ListsOrdinaryDatFilesSortedWithoutCase) {
     EXPECT_TRUE(listDetectorFiles(folder.file(QStringLiteral("fehlt/"))).isEmpty());
 }
 
-TEST(DetectorFiles, AnEntryTakesTheFilesListedUnderItOnly) {
-    const QStringList files = {"MS40.dat", "MS40.alt.dat", "MS40K.dat", "ms40.x.dat", "OT20.dat"};
+TEST(DetectorFiles, AnEntryTakesEveryFileBeginningWithIt) {
+    const QStringList files = {"MS40.alt.dat", "MS40.dat", "MS40K.dat", "ms40.x.dat", "OT20.dat"};
     EXPECT_EQ(matchingFiles(files, QStringLiteral("MS40")),
-              (QStringList{"MS40.dat", "MS40.alt.dat"}));
+              (QStringList{"MS40.alt.dat", "MS40.dat", "MS40K.dat"}));
     EXPECT_EQ(matchingFiles(files, QStringLiteral("MS40K")), (QStringList{"MS40K.dat"}));
-    EXPECT_EQ(matchingFiles(files, QStringLiteral("MS4")), QStringList());
+    EXPECT_EQ(matchingFiles(files, QStringLiteral("MS4")),
+              (QStringList{"MS40.alt.dat", "MS40.dat", "MS40K.dat"}));
+    EXPECT_EQ(matchingFiles(files, QStringLiteral("ms4")), (QStringList{"ms40.x.dat"}));
     EXPECT_TRUE(matchingFiles(files, QString()).isEmpty());
     EXPECT_TRUE(matchingFiles({".dat"}, QString()).isEmpty());
 }

@@ -93,15 +93,17 @@ TEST_F(Form3Test, PickFillsEveryValueCellFromItsLine) {
     EXPECT_EQ(form.StringGrid1->cell(1, 2), QStringLiteral(" Inbetriebnahme max."));
 }
 
-TEST_F(Form3Test, NamesExtendingOneAnotherEachShowTheirOwnData) {
+TEST_F(Form3Test, NamesExtendingOneAnotherShowTheOneSortingLast) {
     folder.write(QStringLiteral("MS40.dat"), detectorFile("kurz"));
     folder.write(QStringLiteral("ms40k.dat"), detectorFile("lang"));
     folder.write(QStringLiteral("MS40X.dat"), detectorFile("gross"));
     folder.write(QStringLiteral(".dat"), detectorFile("versteckt"));
     TForm3 form(nullptr, folder.path());
     EXPECT_EQ(items(form.ComboBox1), (QStringList{"MS40", "ms40k", "MS40X"}));
+    // "MS40" begins both "MS40.dat" and "MS40X.dat" (but not "ms40k.dat"): both load in list
+    // order and the one sorting last stays.
     pick(form.ComboBox1, QStringLiteral("MS40"));
-    EXPECT_EQ(form.StringGrid1->cell(2, 2), QStringLiteral("kurz6"));
+    EXPECT_EQ(form.StringGrid1->cell(2, 2), QStringLiteral("gross6"));
     pick(form.ComboBox1, QStringLiteral("ms40k"));
     EXPECT_EQ(form.StringGrid1->cell(2, 2), QStringLiteral("lang6"));
     pick(form.ComboBox1, QStringLiteral("MS40X"));
