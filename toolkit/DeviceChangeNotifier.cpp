@@ -48,8 +48,7 @@ private:
 };
 
 DeviceChangeNotifier::DeviceChangeNotifier(QWidget* mainWindow)
-    : QObject(mainWindow), m_mainWindow(mainWindow),
-      m_filter(std::make_unique<NativeFilter>(mainWindow)) {
+    : QObject(mainWindow), m_filter(std::make_unique<NativeFilter>(mainWindow)) {
     QCoreApplication::instance()->installNativeEventFilter(m_filter.get());
 }
 
@@ -65,8 +64,7 @@ int DeviceChangeNotifier::deliverPending() {
 #else
 
 DeviceChangeNotifier::DeviceChangeNotifier(QWidget* mainWindow)
-    : QObject(mainWindow), m_mainWindow(mainWindow),
-      m_watcher(std::make_unique<comm::posix::DeviceWatcher>()) {
+    : QObject(mainWindow), m_watcher(std::make_unique<comm::posix::DeviceWatcher>()) {
     if (m_watcher->fd() < 0) {
         return; // no inotify: ports are still found at start-up, just not followed
     }
@@ -91,3 +89,6 @@ int DeviceChangeNotifier::deliverPending() {
 #endif
 
 } // namespace toolkit
+
+// Keeps this class's meta-object code in this object file.
+#include "moc_DeviceChangeNotifier.cpp"

@@ -30,7 +30,6 @@ public:
     int deliverPending();
 
 private:
-    QWidget* m_mainWindow;
 #ifdef Q_OS_WIN
     class NativeFilter;
     std::unique_ptr<NativeFilter> m_filter;

@@ -73,6 +73,7 @@ PtyPort::PtyPort(PortFolder& folder, int number) : m_folder(folder), m_number(nu
     std::error_code ec;
     fs::remove(folder.linkPath(number), ec);
     fs::create_symlink(m_slavePath, folder.linkPath(number));
+    m_linked = true;
 }
 
 PtyPort::~PtyPort() {
@@ -151,6 +152,12 @@ void PtyPort::closeMaster() {
 }
 
 void PtyPort::removeLink() {
+    // Only once: after an unplug the number may already belong to a new port (and even the
+    // pseudo-terminal's name may have been given out again).
+    if (!m_linked) {
+        return;
+    }
+    m_linked = false;
     std::error_code ec;
     const std::string link = m_folder.linkPath(m_number);
     if (fs::is_symlink(fs::symlink_status(link, ec)) && fs::read_symlink(link, ec) == m_slavePath) {

@@ -64,6 +64,7 @@ private:
     int m_master = -1;
     int m_keepAlive = -1; // a slave descriptor of our own, so the master never sees "no slave"
     std::string m_slavePath;
+    bool m_linked = false;
 };
 
 } // namespace testsupport

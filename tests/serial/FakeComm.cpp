@@ -1,5 +1,7 @@
 #include "FakeComm.h"
 
+#include "serial/COMManager.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -192,4 +194,15 @@ BOOL FakeComm::GetVersionExA(OSVERSIONINFOA* info) {
     calls.push_back({"GetVersionEx", {}, {info->dwOSVersionInfoSize}});
     info->dwPlatformId = ntPlatform ? VER_PLATFORM_WIN32_NT : 1;
     return 1;
+}
+
+FakeSerialWorld::FakeSerialWorld(std::initializer_list<int> ports) {
+    comm.addPorts(ports);
+    registry = std::make_unique<TCOMManager>();
+    installCOMManager(registry.get());
+    comm.clear();
+}
+
+FakeSerialWorld::~FakeSerialWorld() {
+    installCOMManager(nullptr);
 }

@@ -5,6 +5,7 @@
 #include "serial/comm/CommApi.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -76,4 +77,14 @@ private:
     comm::DWORD m_pendingCount = 0;
     bool m_pendingIsRead = false;
     void* m_pendingBuffer = nullptr;
+};
+
+// A process registry built over a fake backend that holds the given ports. Components created
+// while it lives use it; declare them after it so they go first.
+class FakeSerialWorld {
+public:
+    explicit FakeSerialWorld(std::initializer_list<int> ports);
+    ~FakeSerialWorld();
+    FakeComm comm;
+    std::unique_ptr<class TCOMManager> registry;
 };

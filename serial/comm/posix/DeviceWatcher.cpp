@@ -29,7 +29,12 @@ bool startsWith(const std::string& s, const char* prefix) {
 
 } // namespace
 
-DeviceWatcher::DeviceWatcher(std::chrono::milliseconds quiet) : m_quiet(quiet) {
+DeviceWatcher::DeviceWatcher(std::chrono::milliseconds quiet)
+    : DeviceWatcher(quiet, {portFolder(), "/dev", "/dev/pts"}) {}
+
+DeviceWatcher::DeviceWatcher(std::chrono::milliseconds quiet,
+                             const std::vector<std::string>& folders)
+    : m_quiet(quiet), m_portFolder(portFolder()) {
     m_epoll = epoll_create1(EPOLL_CLOEXEC);
     m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     m_timer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
@@ -38,9 +43,9 @@ DeviceWatcher::DeviceWatcher(std::chrono::milliseconds quiet) : m_quiet(quiet) {
     }
     addToEpoll(m_epoll, m_inotify);
     addToEpoll(m_epoll, m_timer);
-    watch(portFolder(), m_wdFolder);
-    watch("/dev", m_wdDev);
-    watch("/dev/pts", m_wdPts);
+    for (const auto& folder : folders) {
+        watch(folder);
+    }
 }
 
 DeviceWatcher::~DeviceWatcher() {
@@ -51,20 +56,30 @@ DeviceWatcher::~DeviceWatcher() {
     }
 }
 
-void DeviceWatcher::watch(const std::string& path, int& wd) {
-    if (!path.empty()) {
-        wd = inotify_add_watch(m_inotify, path.c_str(), kWatchMask);
+void DeviceWatcher::watch(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    const int wd = inotify_add_watch(m_inotify, path.c_str(), kWatchMask);
+    if (wd >= 0) {
+        m_watched[wd] = path;
     }
 }
 
+// Port links are named COMn; serial devices in /dev are tty-something; every node in /dev/pts
+// but the multiplexer is a pseudo-terminal.
 bool DeviceWatcher::relevant(int wd, const std::string& name) const {
-    if (wd == m_wdFolder) {
+    const auto it = m_watched.find(wd);
+    if (it == m_watched.end()) {
+        return false;
+    }
+    if (it->second == m_portFolder) {
         return name.empty() || startsWith(name, "COM") || startsWith(name, "com");
     }
-    if (wd == m_wdDev) {
+    if (it->second == "/dev") {
         return startsWith(name, "tty");
     }
-    return wd == m_wdPts && !name.empty() && name != "ptmx";
+    return it->second == "/dev/pts" && !name.empty() && name != "ptmx";
 }
 
 void DeviceWatcher::armTimer() {

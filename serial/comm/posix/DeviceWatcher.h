@@ -10,6 +10,7 @@
 #include "serial/comm/CommApi.h"
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,11 @@ struct DeviceBroadcast {
 class DeviceWatcher {
 public:
     // A burst of file-system events is reported once it has been quiet for `quiet`; an adapter
-    // creates and renames several nodes while it arrives.
+    // creates and renames several nodes while it arrives. Watches the port folder, /dev and
+    // /dev/pts.
     explicit DeviceWatcher(std::chrono::milliseconds quiet = std::chrono::milliseconds(300));
+    // Watches only the given folders (tests: the port folder alone is quiet, /dev/pts is not).
+    DeviceWatcher(std::chrono::milliseconds quiet, const std::vector<std::string>& folders);
     ~DeviceWatcher();
     DeviceWatcher(const DeviceWatcher&) = delete;
     DeviceWatcher& operator=(const DeviceWatcher&) = delete;
@@ -36,7 +40,7 @@ public:
     std::vector<DeviceBroadcast> takePendingBroadcasts();
 
 private:
-    void watch(const std::string& path, int& wd);
+    void watch(const std::string& path);
     void readEvents(std::vector<DeviceBroadcast>& due);
     bool relevant(int wd, const std::string& name) const;
     void armTimer();
@@ -45,9 +49,8 @@ private:
     int m_epoll = -1;
     int m_inotify = -1;
     int m_timer = -1;
-    int m_wdFolder = -1;
-    int m_wdDev = -1;
-    int m_wdPts = -1;
+    std::string m_portFolder;
+    std::map<int, std::string> m_watched; // watch descriptor -> folder
     bool m_arrivalPending = false;
     bool m_removalPending = false;
 };
