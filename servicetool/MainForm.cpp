@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -78,6 +79,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Korvel-Tool"));
     createControls();
     createMenus();
+    // A single border that cannot be resized.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     loadSerialLayout();
 
     SaveDialog1.defaultExtension = QStringLiteral("rtf");
