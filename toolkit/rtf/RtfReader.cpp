@@ -130,8 +130,10 @@ void RtfReader::handle(const Token& t) {
     }
 }
 
+// A group boundary ends a \u fallback and splits no double-byte character.
 void RtfReader::groupStart() {
     fallbackLeft_ = 0;
+    decoder_.flush(pending_);
     started_ = true;
     if (stack_.size() > kMaxDepth) {
         skipDepth_ = 1;
@@ -143,6 +145,7 @@ void RtfReader::groupStart() {
 
 void RtfReader::groupEnd() {
     fallbackLeft_ = 0;
+    decoder_.flush(pending_);
     if (stack_.size() <= 1) {
         return; // an unbalanced closing brace
     }
