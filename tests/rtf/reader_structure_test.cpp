@@ -99,6 +99,7 @@ TEST(RtfTables, RowsAndCells) {
     ASSERT_EQ(r.rows.size(), 2u);
     EXPECT_EQ(r.rows[0].cellRightEdges, (std::vector<int>{1000, 3000}));
     EXPECT_EQ(r.rows[0].leftEdge, -108);
+    EXPECT_EQ(r.rows[0].cellBackgrounds, (std::vector<Rgb>{kAutoColour, kAutoColour}));
     EXPECT_TRUE(r.paragraphs[1].inTable);
     EXPECT_FALSE(r.paragraphs.back().inTable);
 }
@@ -116,4 +117,14 @@ TEST(RtfPictures, HexDataTypeAndSize) {
     EXPECT_EQ(png.scaleX, 50);
     EXPECT_EQ(r.pictures[1].type, PictureType::Jpeg);
     EXPECT_EQ(r.pictures[1].data, "\xff\xd8");
+}
+
+TEST(RtfTables, CellShadingAndTabStops) {
+    auto r =
+        read("{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\trowd\\clcbpat1\\cellx1000"
+             "\\cellx2000\\pard\\intbl\\tx567\\tx1134 a\\tab b\\cell c\\cell\\row\\pard d\\par}");
+    ASSERT_EQ(r.rows.size(), 1u);
+    EXPECT_EQ(r.rows[0].cellBackgrounds, (std::vector<Rgb>{0xFFFF00u, kAutoColour}));
+    EXPECT_EQ(r.paragraphs.at(0).tabStops, (std::vector<int>{567, 1134}));
+    EXPECT_TRUE(r.paragraphs.back().tabStops.empty()); // \\pard clears them
 }

@@ -212,6 +212,8 @@ Table buildTable() {
     add(t, {"sb"}, Kw::SpaceBefore);
     add(t, {"sa"}, Kw::SpaceAfter);
     add(t, {"intbl"}, Kw::InTable);
+    add(t, {"tx", "tb"}, Kw::TabStop);
+    add(t, {"clcbpat"}, Kw::CellShade);
     add(t, {"par"}, Kw::Par);
     add(t, {"line"}, Kw::Line);
     add(t, {"tab"}, Kw::Tab);

@@ -63,6 +63,7 @@ enum class Kw {
     SpaceBefore,
     SpaceAfter,
     InTable,
+    TabStop,
     // breaks and tables
     Par,
     Line,
@@ -76,6 +77,7 @@ enum class Kw {
     RowDefaults,
     CellX,
     RowLeft,
+    CellShade,
     // characters
     Unicode,
     UnicodeSkip,

@@ -22,12 +22,37 @@ QColor toColour(Rgb rgb) {
 }
 
 constexpr qreal kMaxImageSide = 4000;
+constexpr qreal kDefaultTabPx = 48; // every half inch, as word processors do
+
+// The view measures tab positions from where the first line starts; the document measures
+// them from the paragraph's left edge. A hanging first line has a stop at the left indent.
+QList<QTextOption::Tab> tabPositions(const ParaFormat& f) {
+    int lineStart = f.leftIndent + f.firstIndent;
+    std::vector<int> stops = f.tabStops;
+    if (f.firstIndent < 0) {
+        stops.push_back(f.leftIndent);
+    }
+    std::sort(stops.begin(), stops.end());
+    QList<QTextOption::Tab> tabs;
+    int last = 0;
+    for (int stop : stops) {
+        int relative = stop - lineStart;
+        if (relative > last) {
+            tabs.append(QTextOption::Tab(twipsToPx(relative), QTextOption::LeftTab));
+            last = relative;
+        }
+    }
+    return tabs;
+}
 
 } // namespace
 
 QtRtfSink::QtRtfSink(QTextDocument& document) : document_(document), cursor_(&document) {
     cursor_.movePosition(QTextCursor::End);
     blockUnused_ = document.isEmpty();
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(kDefaultTabPx);
+    document.setDefaultTextOption(option);
 }
 
 QTextCharFormat QtRtfSink::charFormat(const CharFormat& f) {
@@ -88,6 +113,7 @@ QTextBlockFormat QtRtfSink::blockFormat(const ParaFormat& f) {
     b.setTextIndent(twipsToPx(f.firstIndent));
     b.setTopMargin(twipsToPx(f.spaceBefore));
     b.setBottomMargin(twipsToPx(f.spaceAfter));
+    b.setTabPositions(tabPositions(f));
     return b;
 }
 
@@ -230,7 +256,14 @@ void QtRtfSink::writeRow(const std::vector<Cell>& cells, const RowFormat& row) {
     }
     int r = table_->rows() - 1;
     for (int c = 0; c < columns; ++c) {
-        QTextCursor cc = table_->cellAt(r, c).firstCursorPosition();
+        QTextTableCell cell = table_->cellAt(r, c);
+        if (static_cast<std::size_t>(c) < row.cellBackgrounds.size() &&
+            row.cellBackgrounds[static_cast<std::size_t>(c)] != kAutoColour) {
+            QTextCharFormat shade = cell.format();
+            shade.setBackground(toColour(row.cellBackgrounds[static_cast<std::size_t>(c)]));
+            cell.setFormat(shade);
+        }
+        QTextCursor cc = cell.firstCursorPosition();
         bool first = true;
         for (const Paragraph& p : cells[static_cast<std::size_t>(c)]) {
             if (!first) {

@@ -41,13 +41,15 @@ struct ParaFormat {
     int spaceBefore = 0;
     int spaceAfter = 0;
     bool inTable = false;
+    std::vector<int> tabStops; // \tx, from the paragraph's left edge
 
     bool operator==(const ParaFormat&) const = default;
 };
 
 struct RowFormat {
-    std::vector<int> cellRightEdges; // twips from the row's left, one per cell (\cellx)
-    int leftEdge = 0;                // \trleft
+    std::vector<int> cellRightEdges;  // twips from the row's left, one per cell (\cellx)
+    std::vector<Rgb> cellBackgrounds; // one per cell, kAutoColour when not shaded
+    int leftEdge = 0;                 // \trleft
 };
 
 enum class PictureType : std::uint8_t { Png, Jpeg, Other };

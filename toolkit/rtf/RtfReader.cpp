@@ -286,11 +286,17 @@ void RtfReader::textControl(Kw kw, const Token& t) {
         break;
     case Kw::RowDefaults:
         row_ = RowFormat{};
+        cellShade_ = 0;
+        break;
+    case Kw::CellShade:
+        cellShade_ = std::max(t.param, 0);
         break;
     case Kw::CellX:
         if (row_.cellRightEdges.size() < kMaxCells) {
             row_.cellRightEdges.push_back(clampInt(t.param, -kMaxTwips, kMaxTwips));
+            row_.cellBackgrounds.push_back(cellShade_ > 0 ? colour(cellShade_) : kAutoColour);
         }
+        cellShade_ = 0;
         break;
     case Kw::RowLeft:
         row_.leftEdge = clampInt(t.param, -kMaxTwips, kMaxTwips);
@@ -443,6 +449,11 @@ bool RtfReader::paraControl(Kw kw, const Token& t) {
         return true;
     case Kw::InTable:
         p.inTable = flagOn(t);
+        return true;
+    case Kw::TabStop:
+        if (p.tabStops.size() < kMaxTabStops) {
+            p.tabStops.push_back(twips);
+        }
         return true;
     default:
         return false;
@@ -712,6 +723,13 @@ int RtfReader::pageOfFont(int font) const {
     return codePageForCharset(f.charset, documentPage_);
 }
 
+Rgb RtfReader::colour(int index) const {
+    if (index >= 0 && static_cast<std::size_t>(index) < colours_.size()) {
+        return colours_[static_cast<std::size_t>(index)];
+    }
+    return kAutoColour;
+}
+
 CharFormat RtfReader::resolve(const CharProps& chr) const {
     CharFormat f;
     f.bold = chr.bold;
@@ -722,11 +740,6 @@ CharFormat RtfReader::resolve(const CharProps& chr) const {
     f.allCaps = chr.allCaps;
     f.valign = chr.valign;
     f.halfPoints = chr.halfPoints;
-    auto colour = [this](int index) {
-        return index > 0 && static_cast<std::size_t>(index) < colours_.size()
-                   ? colours_[static_cast<std::size_t>(index)]
-                   : (index == 0 && !colours_.empty() ? colours_[0] : kAutoColour);
-    };
     f.foreground = colour(chr.foreground);
     f.background = chr.background > 0 ? colour(chr.background) : kAutoColour;
     auto it = fonts_.find(chr.font < 0 ? defaultFont_ : chr.font);

@@ -19,6 +19,7 @@ class RtfReader {
 public:
     static constexpr std::size_t kMaxDepth = 120;
     static constexpr std::size_t kMaxCells = 63; // Word's own limit per table row
+    static constexpr std::size_t kMaxTabStops = 64;
 
     explicit RtfReader(RtfSink& sink) : sink_(sink) {}
     void read(std::string_view rtf);
@@ -83,6 +84,7 @@ private:
 
     int pageOfFont(int font) const;
     CharFormat resolve(const CharProps& chr) const;
+    Rgb colour(int index) const;
     State& top() { return stack_.back(); }
 
     RtfSink& sink_;
@@ -109,6 +111,7 @@ private:
     int nibble_ = -1;
 
     RowFormat row_;
+    int cellShade_ = 0;
     ByteDecoder decoder_;
     std::u16string pending_;
     CharProps pendingFormat_;
