@@ -3,10 +3,13 @@
 namespace toolkit::rtf {
 
 void RecordingSink::text(std::u16string_view text, const CharFormat& format) {
-    plain.append(text);
-    RecordedRun run{std::u16string(text), format, std::string(format.fontName)};
+    RecordedRun& run = runs.emplace_back();
+    run.start = plain.size();
+    run.length = text.size();
+    run.format = format;
     run.format.fontName = {};
-    runs.push_back(std::move(run));
+    run.font = format.fontName;
+    plain.append(text);
 }
 
 void RecordingSink::picture(const Picture& picture, const CharFormat&) {
@@ -39,7 +42,7 @@ void RecordingSink::documentEnd(const ParaFormat&) {
 
 const RecordedRun* RecordingSink::runWith(std::u16string_view needle) const {
     for (const auto& run : runs) {
-        if (run.text.find(needle) != std::u16string::npos) {
+        if (textOf(run).find(needle) != std::u16string_view::npos) {
             return &run;
         }
     }

@@ -4,6 +4,7 @@
 #include "toolkit/rtf/RtfReader.h"
 
 #include <QFile>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace toolkit::rtf {
@@ -12,8 +13,15 @@ void loadRtf(QTextDocument& document, std::string_view rtf) {
     bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
-    QtRtfSink sink(document);
-    readRtf(rtf, sink);
+    // One edit block for the whole load: the document then sorts out its frames (tables) once
+    // at the end instead of after every table, which grows with the square of their number.
+    QTextCursor block(&document);
+    block.beginEditBlock();
+    {
+        QtRtfSink sink(document);
+        readRtf(rtf, sink);
+    }
+    block.endEditBlock();
     document.setUndoRedoEnabled(undo);
     document.setModified(false);
 }
