@@ -1,4 +1,5 @@
 #include "MainForm.h"
+#include "TForm4.h"
 
 #include "toolkit/LineView.h"
 #include "toolkit/RadioGroup.h"
@@ -146,6 +147,10 @@ void TForm1::createMenus() {
     Beenden1 = Datei1->addAction(QStringLiteral("Beenden"));
     connect(Speichernunter1, &QAction::triggered, this, &TForm1::Speichernunter1Click);
     connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
+
+    Diagnose1 = menuBar()->addMenu(QStringLiteral("Diagnose"));
+    Module1 = Diagnose1->addAction(QStringLiteral("Vernetzung/Module"));
+    connect(Module1, &QAction::triggered, this, &TForm1::Module1Click);
 }
 
 // The stored settings of Serial1, written in the component's declaration order as loading the
@@ -302,6 +307,15 @@ void TForm1::Speichernunter1Click() {
 
 void TForm1::Beenden1Click() {
     close();
+}
+
+// Shows the one fault-description window; one that is already up only comes to the front.
+void TForm1::Module1Click() {
+    if (Form4) {
+        Form4->show();
+        Form4->raise();
+        Form4->activateWindow();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,8 @@ class RadioGroup;
 
 namespace servicetool {
 
+class TForm4;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -42,6 +44,11 @@ public:
     QMenu* Datei1 = nullptr;
     QAction* Speichernunter1 = nullptr;
     QAction* Beenden1 = nullptr;
+    QMenu* Diagnose1 = nullptr;
+    QAction* Module1 = nullptr; // "Vernetzung/Module": the fault descriptions
+
+    // The hidden windows that the "Diagnose" menu brings up; set at start-up.
+    TForm4* Form4 = nullptr;
 
     const PromptSession& session() const { return m_session; }
     bool Version2Selected() const { return m_session.version2(); }
@@ -55,6 +62,7 @@ public slots:
     void Timer1Timer();
     void Speichernunter1Click();
     void Beenden1Click();
+    void Module1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

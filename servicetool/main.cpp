@@ -1,6 +1,7 @@
 // korveltool: the service session at the panel controller plus the offline diagnose windows.
 
 #include "MainForm.h"
+#include "TForm4.h"
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
 
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
     servicetool::TForm1 form1;
     // Ports that come and go reach the registry through the main window's hook chain.
     new toolkit::DeviceChangeNotifier(&form1);
+    // The fault-description window reads its document now, once; it belongs to the main window.
+    form1.Form4 = new servicetool::TForm4(&form1);
 
     form1.show();
     return app.exec();
