@@ -1,4 +1,7 @@
 #include "MainForm.h"
+
+#include "TForm2.h"
+#include "TForm3.h"
 #include "TForm4.h"
 
 #include "toolkit/LineView.h"
@@ -150,7 +153,23 @@ void TForm1::createMenus() {
 
     Diagnose1 = menuBar()->addMenu(QStringLiteral("Diagnose"));
     Module1 = Diagnose1->addAction(QStringLiteral("Vernetzung/Module"));
+    Vestra1 = Diagnose1->addAction(QStringLiteral("Vestra dyn. Daten 50"));
+    Melderverschmutzung1 = Diagnose1->addAction(QStringLiteral("Melderverschmutzung"));
     connect(Module1, &QAction::triggered, this, &TForm1::Module1Click);
+    connect(Vestra1, &QAction::triggered, this, &TForm1::Vestra1Click);
+    connect(Melderverschmutzung1, &QAction::triggered, this, &TForm1::Melderverschmutzung1Click);
+}
+
+void TForm1::Vestra1Click() {
+    if (Form2) {
+        Form2->showAndRaise();
+    }
+}
+
+void TForm1::Melderverschmutzung1Click() {
+    if (Form3) {
+        Form3->showAndRaise();
+    }
 }
 
 // The stored settings of Serial1, written in the component's declaration order as loading the

@@ -21,6 +21,8 @@ class RadioGroup;
 
 namespace servicetool {
 
+class TForm2;
+class TForm3;
 class TForm4;
 
 class TForm1 : public QMainWindow {
@@ -46,8 +48,12 @@ public:
     QAction* Beenden1 = nullptr;
     QMenu* Diagnose1 = nullptr;
     QAction* Module1 = nullptr; // "Vernetzung/Module": the fault descriptions
+    QAction* Vestra1 = nullptr;
+    QAction* Melderverschmutzung1 = nullptr;
 
-    // The hidden windows that the "Diagnose" menu brings up; set at start-up.
+    // The diagnose windows, created after this one at start-up and owned by it.
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
 
     const PromptSession& session() const { return m_session; }
@@ -63,6 +69,8 @@ public slots:
     void Speichernunter1Click();
     void Beenden1Click();
     void Module1Click();
+    void Vestra1Click();
+    void Melderverschmutzung1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

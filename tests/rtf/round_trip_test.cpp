@@ -1,6 +1,9 @@
 // korveltool's own documents through the reader: a saved protocol reads back line by line in
 // its colours, and the main window's menu brings up the fault-description window.
+#include "servicetool/DiagnoseWindows.h"
 #include "servicetool/MainForm.h"
+#include "servicetool/TForm2.h"
+#include "servicetool/TForm3.h"
 #include "servicetool/TForm4.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
@@ -98,4 +101,22 @@ TEST(RtfRoundTrip, DiagnoseMenuBringsUpTheOneFaultWindow) {
     // The window belongs to the main window and stays a separate tool window.
     EXPECT_TRUE(form.Form4->isWindow());
     EXPECT_EQ(form.Form4->RichEdit1->document()->blockCount(), 3);
+}
+
+TEST(RtfRoundTrip, StartUpCreatesTheFaultWindowLastAndHidden) {
+    toolkit::ScriptedDialogs dialogs;
+    servicetool::TForm1 form;
+    servicetool::createDiagnoseWindows(form);
+    ASSERT_NE(form.Form4, nullptr);
+    EXPECT_FALSE(form.Form4->isVisible());
+    // Created after the two decoder windows; the menu lists it first.
+    QList<QObject*> children = form.children();
+    EXPECT_GT(children.indexOf(form.Form4), children.indexOf(form.Form3));
+    EXPECT_GT(children.indexOf(form.Form3), children.indexOf(form.Form2));
+    EXPECT_EQ(form.Diagnose1->actions(),
+              (QList<QAction*>{form.Module1, form.Vestra1, form.Melderverschmutzung1}));
+    // The demo document beside the program was read.
+    EXPECT_TRUE(form.Form4->RichEdit1->toPlainText().startsWith(
+        QStringLiteral("Fehlerbeschreibungen der Zentrale")));
+    EXPECT_TRUE(dialogs.messages().isEmpty());
 }
