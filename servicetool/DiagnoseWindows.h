@@ -6,7 +6,8 @@ namespace servicetool {
 
 class TForm1;
 
-// Creates the bus-element window and then the detector window (which reads its file list now).
+// Creates the bus-element window, the detector window (which reads its file list now) and the
+// fault-description window (which reads its document now), in this order.
 void createDiagnoseWindows(TForm1& mainWindow);
 
 } // namespace servicetool

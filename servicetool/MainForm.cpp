@@ -2,6 +2,7 @@
 
 #include "TForm2.h"
 #include "TForm3.h"
+#include "TForm4.h"
 
 #include "toolkit/LineView.h"
 #include "toolkit/RadioGroup.h"
@@ -154,8 +155,10 @@ void TForm1::createMenus() {
     connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
 
     Diagnose1 = menuBar()->addMenu(QStringLiteral("Diagnose"));
+    Module1 = Diagnose1->addAction(QStringLiteral("Vernetzung/Module"));
     Vestra1 = Diagnose1->addAction(QStringLiteral("Vestra dyn. Daten 50"));
     Melderverschmutzung1 = Diagnose1->addAction(QStringLiteral("Melderverschmutzung"));
+    connect(Module1, &QAction::triggered, this, &TForm1::Module1Click);
     connect(Vestra1, &QAction::triggered, this, &TForm1::Vestra1Click);
     connect(Melderverschmutzung1, &QAction::triggered, this, &TForm1::Melderverschmutzung1Click);
 }
@@ -326,6 +329,15 @@ void TForm1::Speichernunter1Click() {
 
 void TForm1::Beenden1Click() {
     close();
+}
+
+// Shows the one fault-description window; one that is already up only comes to the front.
+void TForm1::Module1Click() {
+    if (Form4) {
+        Form4->show();
+        Form4->raise();
+        Form4->activateWindow();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

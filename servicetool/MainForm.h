@@ -23,6 +23,7 @@ namespace servicetool {
 
 class TForm2;
 class TForm3;
+class TForm4;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -46,12 +47,14 @@ public:
     QAction* Speichernunter1 = nullptr;
     QAction* Beenden1 = nullptr;
     QMenu* Diagnose1 = nullptr;
+    QAction* Module1 = nullptr; // "Vernetzung/Module": the fault descriptions
     QAction* Vestra1 = nullptr;
     QAction* Melderverschmutzung1 = nullptr;
 
     // The diagnose windows, created after this one at start-up and owned by it.
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
 
     const PromptSession& session() const { return m_session; }
     bool Version2Selected() const { return m_session.version2(); }
@@ -65,6 +68,7 @@ public slots:
     void Timer1Timer();
     void Speichernunter1Click();
     void Beenden1Click();
+    void Module1Click();
     void Vestra1Click();
     void Melderverschmutzung1Click();
 

@@ -1,0 +1,26 @@
+#pragma once
+// Reads RTF into a recording sink; shared by the reader tests.
+
+#include "toolkit/rtf/RecordingSink.h"
+#include "toolkit/rtf/RtfReader.h"
+
+#include <string>
+#include <string_view>
+
+namespace rtftest {
+
+inline toolkit::rtf::RecordingSink read(std::string_view rtf) {
+    toolkit::rtf::RecordingSink sink;
+    toolkit::rtf::readRtf(rtf, sink);
+    return sink;
+}
+
+// The visible text of a one-paragraph body, wrapped in a minimal document.
+inline std::u16string body(std::string_view content) {
+    std::string doc = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}";
+    doc += content;
+    doc += "}";
+    return read(doc).plain;
+}
+
+} // namespace rtftest

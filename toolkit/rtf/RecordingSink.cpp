@@ -1,0 +1,52 @@
+#include "toolkit/rtf/RecordingSink.h"
+
+namespace toolkit::rtf {
+
+void RecordingSink::text(std::u16string_view text, const CharFormat& format) {
+    RecordedRun& run = runs.emplace_back();
+    run.start = plain.size();
+    run.length = text.size();
+    run.format = format;
+    run.format.fontName = {};
+    run.font = format.fontName;
+    plain.append(text);
+}
+
+void RecordingSink::picture(const Picture& picture, const CharFormat&) {
+    plain.push_back(u'\uFFFC');
+    pictures.push_back(picture);
+}
+
+void RecordingSink::paragraphEnd(const ParaFormat& format) {
+    plain.push_back(u'\n');
+    paragraphs.push_back(format);
+}
+
+void RecordingSink::cellEnd(const ParaFormat& format) {
+    plain.push_back(u'\t');
+    paragraphs.push_back(format);
+}
+
+void RecordingSink::rowEnd(const RowFormat& row) {
+    if (!plain.empty() && plain.back() == u'\t') {
+        plain.back() = u'\n';
+    } else {
+        plain.push_back(u'\n');
+    }
+    rows.push_back(row);
+}
+
+void RecordingSink::documentEnd(const ParaFormat&) {
+    ended = true;
+}
+
+const RecordedRun* RecordingSink::runWith(std::u16string_view needle) const {
+    for (const auto& run : runs) {
+        if (textOf(run).find(needle) != std::u16string_view::npos) {
+            return &run;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace toolkit::rtf

@@ -1,0 +1,46 @@
+#pragma once
+// A sink that keeps everything it is told, for tests and measurements.
+
+#include "toolkit/rtf/RtfSink.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace toolkit::rtf {
+
+// A run of text: where it lies in the sink's plain text, and its format.
+struct RecordedRun {
+    std::size_t start = 0;
+    std::size_t length = 0;
+    CharFormat format; // fontName cleared; see font
+    std::string font;
+};
+
+class RecordingSink : public RtfSink {
+public:
+    void text(std::u16string_view text, const CharFormat& format) override;
+    void picture(const Picture& picture, const CharFormat& format) override;
+    void paragraphEnd(const ParaFormat& format) override;
+    void cellEnd(const ParaFormat& format) override;
+    void rowEnd(const RowFormat& row) override;
+    void documentEnd(const ParaFormat& format) override;
+
+    // The text as a reader sees it: paragraphs end in '\n', cells in '\t', a row in '\n'
+    // (replacing its last '\t'); a picture is U+FFFC.
+    std::u16string plain;
+    // Deques: a long document has hundreds of thousands of runs, which must not be moved.
+    std::deque<RecordedRun> runs;
+    std::deque<ParaFormat> paragraphs; // one per paragraph or cell end
+    std::vector<Picture> pictures;
+    std::vector<RowFormat> rows;
+    bool ended = false;
+
+    // The format of the run that holds the first occurrence of needle; nullptr if none.
+    const RecordedRun* runWith(std::u16string_view needle) const;
+    std::u16string_view textOf(const RecordedRun& run) const {
+        return std::u16string_view(plain).substr(run.start, run.length);
+    }
+};
+
+} // namespace toolkit::rtf
