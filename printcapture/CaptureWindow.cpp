@@ -114,8 +114,8 @@ void TForm1::createToolBar() {
                        &TForm1::SpeedButton2Click);
     SpeedButton3 = add(ToolbarPicture::Clear, tr8("L\xF6schen"), tr8("L\xF6schen"),
                        &TForm1::SpeedButton3Click);
-    SpeedButton4 = add(ToolbarPicture::Exit, QStringLiteral("Beenden"), QString(),
-                       &TForm1::SpeedButton4Click);
+    SpeedButton4 =
+        add(ToolbarPicture::Exit, QStringLiteral("Beenden"), QString(), &TForm1::SpeedButton4Click);
 }
 
 void TForm1::createMenus() {

@@ -26,9 +26,9 @@ namespace printcapture {
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kPollMs = 100;         // Timer1: one line per poll
-    static constexpr int kKeepAliveMs = 10000;  // Timer2: DC1 and line-limit trim
-    static constexpr int kTextLimit = 100000;   // characters of the display
+    static constexpr int kPollMs = 100;        // Timer1: one line per poll
+    static constexpr int kKeepAliveMs = 10000; // Timer2: DC1 and line-limit trim
+    static constexpr int kTextLimit = 100000;  // characters of the display
     static constexpr int kDefaultMaxLines = 12000;
 
     explicit TForm1(QWidget* parent = nullptr);

@@ -24,7 +24,7 @@ public:
     ~PrinterSim(); // stops the simulator and waits for it
 
     bool published(int timeoutMs = 5000) const;
-    void kill();        // as an unplugged cable: the pty goes away at once
+    void kill(); // as an unplugged cable: the pty goes away at once
     QString report() const;
     QString reportPath() const { return m_report; }
     // Bytes the simulator received from the PC, in order, as "11", "13", ...

@@ -11,7 +11,8 @@ using printcapture::styleForLine;
 
 TEST(LineBuffer, TakesOneLineEndedByLfCrAtATime) {
     LineBuffer b;
-    b.append("ABC\x0A\x0D" "DEF\x0A\x0D");
+    b.append("ABC\x0A\x0D"
+             "DEF\x0A\x0D");
     EXPECT_EQ(b.takeLine(), "ABC");
     EXPECT_EQ(b.size(), 5u);
     EXPECT_EQ(b.takeLine(), "DEF");
@@ -32,8 +33,10 @@ TEST(LineBuffer, ALineSplitOverReadsIsTakenOnceWhenComplete) {
 
 TEST(LineBuffer, CrLfAndLoneCrOrLfStayInsideTheLine) {
     LineBuffer b;
-    b.append("AB\x0D\x0A" "CD\x0A\x0D");
-    EXPECT_EQ(b.takeLine(), "AB\x0D\x0A" "CD");
+    b.append("AB\x0D\x0A"
+             "CD\x0A\x0D");
+    EXPECT_EQ(b.takeLine(), "AB\x0D\x0A"
+                            "CD");
     b.append("x\x0Dy\x0Az\x0A\x0D");
     EXPECT_EQ(b.takeLine(), "x\x0Dy\x0Az");
     b.append("\x0A\x0A\x0D"); // LF, then the line end LF CR: one line holding a lone LF
@@ -71,7 +74,8 @@ TEST(LineBuffer, OverItsBoundShowsTheOldestBytesAndLosesNothing) {
     }
     EXPECT_EQ(shown + std::string(b.pending()), sent);
     // A line end after the flood still ends a line of its own.
-    b.append("\x0A\x0D" "tail\x0A\x0D");
+    b.append("\x0A\x0D"
+             "tail\x0A\x0D");
     while (auto line = b.takeLine()) {
         shown += *line + "|";
     }

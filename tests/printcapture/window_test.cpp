@@ -83,15 +83,14 @@ TEST(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(f.StatusBar1[static_cast<std::size_t>(i)]->width(), widths[i]) << i;
     }
-    EXPECT_EQ(menuTexts(f.Datei1), (QStringList{w("Anzeige l\xF6schen"), "-", "Start", "Stop",
-                                                "-", "Beenden"}));
+    EXPECT_EQ(menuTexts(f.Datei1),
+              (QStringList{w("Anzeige l\xF6schen"), "-", "Start", "Stop", "-", "Beenden"}));
     EXPECT_EQ(f.Start1->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_EQ(f.Stop1->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(f.Beenden1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F1));
-    EXPECT_EQ(menuTexts(f.PopupMenu1), (QStringList{"Kopieren", "-", w("Alles L\xF6schen"), "-",
-                                                    "Alles Markieren"}));
-    const QToolButton* buttons[] = {f.SpeedButton1, f.SpeedButton2, f.SpeedButton3,
-                                    f.SpeedButton4};
+    EXPECT_EQ(menuTexts(f.PopupMenu1),
+              (QStringList{"Kopieren", "-", w("Alles L\xF6schen"), "-", "Alles Markieren"}));
+    const QToolButton* buttons[] = {f.SpeedButton1, f.SpeedButton2, f.SpeedButton3, f.SpeedButton4};
     const QStringList texts{"Start", "Stop", w("L\xF6schen"), "Beenden"};
     const QStringList hints{"Start", "Stop", w("L\xF6schen"), ""};
     for (int i = 0; i < 4; ++i) {
@@ -104,7 +103,8 @@ TEST(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
 
 TEST(CaptureWindow, EachPollShowsOneLineAndCountsTheRest) {
     TForm1 f;
-    receive(f, "ABC\x0A\x0D" "DEF\x0A\x0D");
+    receive(f, "ABC\x0A\x0D"
+               "DEF\x0A\x0D");
     f.Timer1Timer();
     EXPECT_EQ(f.RichEdit1->toPlainText(), QStringLiteral("ABC"));
     EXPECT_EQ(f.panelText(3), QStringLiteral(" P: 5"));
@@ -123,7 +123,8 @@ TEST(CaptureWindow, EachPollShowsOneLineAndCountsTheRest) {
     EXPECT_EQ(lineText(f, 2), QStringLiteral("ABC"));
 
     // The CR LF pair inside a line is part of its text; the display breaks it there.
-    receive(f, "AB\x0D\x0A" "CD\x0A\x0D");
+    receive(f, "AB\x0D\x0A"
+               "CD\x0A\x0D");
     f.Timer1Timer();
     EXPECT_EQ(f.RichEdit1->lineCount(), 5);
     EXPECT_EQ(lineText(f, 3), QStringLiteral("AB"));
@@ -200,8 +201,7 @@ TEST(CaptureWindow, KeepAliveTrimsOnlyAboveTheLineLimit) {
     EXPECT_EQ(f.RichEdit1->lineCount(), 504);
     EXPECT_EQ(lineText(f, 0), QStringLiteral("6"));
     EXPECT_EQ(lineText(f, 503), QStringLiteral("509"));
-    EXPECT_EQ(f.RichEdit1->textCursor().position(),
-              f.RichEdit1->document()->characterCount() - 1);
+    EXPECT_EQ(f.RichEdit1->textCursor().position(), f.RichEdit1->document()->characterCount() - 1);
 }
 
 TEST(CaptureWindow, AFullDisplayMakesRoomInsteadOfDroppingTheLine) {

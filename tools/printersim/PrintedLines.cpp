@@ -25,16 +25,50 @@ private:
 
 // Windows-1252 text of panel words, German letters included.
 constexpr std::array<const char*, 24> kWords = {
-    "St\xF6rung",    "Melder",        "Brandmelder",  "R\xFC" "ckstellung",
-    "Abschaltung",   "Pr\xFC" "fung", "Stra\xDF" "e", "\xDC" "bertragung",
-    "Ausl\xF6sung",  "Gruppe",        "Zone",         "Linie",
-    "T\xFC" "r",     "K\xFC" "che",   "B\xFC" "ro",   "Gr\xF6\xDF" "e",
-    "\xC4nderung",   "\xD6" "ffner",  "Spannung",     "Netz",
-    "Batterie",      "Erdschluss",    "Alarm",        "Quittiert",
+    "St\xF6rung",
+    "Melder",
+    "Brandmelder",
+    "R\xFC"
+    "ckstellung",
+    "Abschaltung",
+    "Pr\xFC"
+    "fung",
+    "Stra\xDF"
+    "e",
+    "\xDC"
+    "bertragung",
+    "Ausl\xF6sung",
+    "Gruppe",
+    "Zone",
+    "Linie",
+    "T\xFC"
+    "r",
+    "K\xFC"
+    "che",
+    "B\xFC"
+    "ro",
+    "Gr\xF6\xDF"
+    "e",
+    "\xC4nderung",
+    "\xD6"
+    "ffner",
+    "Spannung",
+    "Netz",
+    "Batterie",
+    "Erdschluss",
+    "Alarm",
+    "Quittiert",
 };
 
 constexpr std::array<const char*, 6> kHeads = {
-    "\xC4nderung", "\xDC" "berwachung", "\xD6" "lpumpe", "Alarm", "St\xF6rung", "Betrieb",
+    "\xC4nderung",
+    "\xDC"
+    "berwachung",
+    "\xD6"
+    "lpumpe",
+    "Alarm",
+    "St\xF6rung",
+    "Betrieb",
 };
 
 std::string words(Random& r, int count) {
@@ -71,7 +105,8 @@ PrintedLine lineOfKind(Random& r, int index) {
         line.shown = "";
         line.style = ExpectedStyle::Keep;
     } else if (kind == 1) {
-        line.shown = std::string(1, "-=*\xC4" "1"[r.below(5)]);
+        line.shown = std::string(1, "-=*\xC4"
+                                    "1"[r.below(5)]);
         line.style = ExpectedStyle::Keep;
     } else if (kind < 9) {
         const std::string head = r.below(3) == 0 ? kHeads[static_cast<std::size_t>(r.below(6))]

@@ -40,8 +40,8 @@ public:
         if (m_file == nullptr) {
             return;
         }
-        const long ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_t0)
-                            .count();
+        const long ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_t0).count();
         std::fprintf(m_file, "%ld %s\n", ms, text.c_str());
         std::fflush(m_file);
     }
@@ -154,8 +154,8 @@ private:
     void waitForWork() {
         int timeoutMs = 50;
         if (!m_paused && !finished()) {
-            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-                m_nextDue - Clock::now());
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(m_nextDue - Clock::now());
             timeoutMs = std::max<int>(0, std::min<int>(50, static_cast<int>(wait.count())));
         }
         // A full PC side is waited out on POLLOUT rather than by spinning.
@@ -201,8 +201,8 @@ private:
         m_report.write("tx " + std::to_string(m_line) + " " + escaped(line.wire));
         ++m_line;
         if (m_o.rate > 0) {
-            m_lineDue = m_lineStart() + std::chrono::microseconds(
-                                            static_cast<long>(1e6 * m_line / m_o.rate));
+            m_lineDue = m_lineStart() +
+                        std::chrono::microseconds(static_cast<long>(1e6 * m_line / m_o.rate));
         }
     }
 
@@ -272,14 +272,14 @@ int run(const Options& options, const std::atomic<bool>& stop) {
         std::fprintf(stderr, "printersim: no pseudo-terminal: %s\n", std::strerror(errno));
         return 1;
     }
-    const std::filesystem::path link = std::filesystem::path(dir) / ("COM" + std::to_string(options.com));
+    const std::filesystem::path link =
+        std::filesystem::path(dir) / ("COM" + std::to_string(options.com));
     if (!publish(link, pty.slavePath)) {
         return 1;
     }
     Report report(options.report);
-    report.write("start COM" + std::to_string(options.com) + " " + pty.slavePath +
-                 " lines=" + std::to_string(options.lines) +
-                 " seed=" + std::to_string(options.seed));
+    report.write("start COM" + std::to_string(options.com) + " " + pty.slavePath + " lines=" +
+                 std::to_string(options.lines) + " seed=" + std::to_string(options.seed));
     Printer printer(options, pty, report);
     printer.loop(stop);
     report.write("end");
