@@ -1,7 +1,10 @@
 #pragma once
-// The serial port component, the process-wide port registry and the settings record.
+// The serial port component. Includes the port registry and the settings record, which come with
+// it.
 // No Qt here: the layer builds for Windows and Linux against the comm API.
 
+#include "COMManager.h"
+#include "SerialSettings.h"
 #include "SerialTypes.h"
 #include "comm/CommApi.h"
 
@@ -10,98 +13,7 @@
 #include <string>
 #include <vector>
 
-class TCustomSerial;
-class TSerial;
 class TSerThread;
-
-// ---------------------------------------------------------------------------------------------
-// Port registry
-
-struct TCOMPortEntry {
-    std::int32_t PortNumber = 0;
-    TCustomSerial* Owner = nullptr;
-};
-
-// A message as the main window's hook chain hands it on: WM_DEVICECHANGE with the event and the
-// device type of the broadcast header it points to.
-struct TMessage {
-    unsigned Msg = 0;
-    comm::DWORD WParam = 0;       // the event, e.g. DBT_DEVICEARRIVAL
-    comm::DWORD DeviceType = 0;   // dbch_devicetype of the broadcast header
-    bool Result = false;          // handled; the registry's hook always leaves it false
-};
-
-class TCOMManager : public TObject {
-public:
-    TCOMManager();
-    ~TCOMManager() override;
-    TCOMManager(const TCOMManager&) = delete;
-    TCOMManager& operator=(const TCOMManager&) = delete;
-
-    void ScanPorts(std::int32_t max);
-    bool Rescan();
-    bool HasPort(std::int32_t port) const;
-    int IndexOfPort(std::int32_t port) const;
-    void UpdateOwner(TCustomSerial* serial);
-
-    // Ports: count, name by index, entry by index.
-    int Count() const { return static_cast<int>(m_names.size()); }
-    const std::string& Name(int index) const { return m_names.at(index); }
-    TCOMPortEntry& Entry(int index) { return *m_entries.at(index); }
-    const TCOMPortEntry& Entry(int index) const { return *m_entries.at(index); }
-
-    std::int32_t ProbedUpTo() const { return m_probedUpTo; }
-
-    TNotifyEvent OnCOMArrival;
-    TNotifyEvent OnCOMRemoval;
-
-    // Registered with the main window's message hook chain. Returns whether the message was
-    // handled (never).
-    bool DeviceChangeHook(TMessage& message);
-
-private:
-    std::int32_t m_probedUpTo = 0;
-    std::vector<std::string> m_names;
-    std::vector<std::unique_ptr<TCOMPortEntry>> m_entries;
-};
-
-// The one registry of the process, created at first use (which the serial module's start-up
-// forces before any window exists) with ScanPorts(4).
-TCOMManager& COMManager();
-
-// ---------------------------------------------------------------------------------------------
-// Settings record
-
-struct TSerialSettings {
-    bool Valid = false;
-    std::int32_t COMPort = 0;
-    std::uint8_t Baudrate = 0;
-    std::uint8_t DataBits = 0;
-    std::uint8_t ParityBit = 0;
-    std::uint8_t StopBits = 0;
-    std::int32_t BufSizeTrm = 0;
-    std::int32_t BufSizeRec = 0;
-    bool HandshakeRtsCts = false;
-    bool HandshakeDtrDsr = false;
-    bool HandshakeXOnXOff = false;
-    bool RTSActive = false;
-    bool DTRActive = false;
-    unsigned char XOnChar = 0;
-    unsigned char XOffChar = 0;
-    std::int32_t XOffLimit = 0;
-    std::int32_t XOnLimit = 0;
-    unsigned char ErrorChar = 0;
-    unsigned char EofChar = 0;
-    unsigned char EventChar = 0;
-    bool ContinueOnXOff = false;
-    bool UseErrorChar = false;
-    bool EliminateNullChar = false;
-    bool AbortOnError = false;
-    std::int32_t RecTimeOut = 0;
-    std::int32_t TrmTimeOut = 0;
-
-    bool operator==(const TSerialSettings&) const = default;
-};
 
 // ---------------------------------------------------------------------------------------------
 // Serial component
@@ -204,8 +116,8 @@ public:
 
     bool IsNTPlatform() const { return m_isNTPlatform; }
 
-    TNotifyEvent OnBreak, OnCts, OnDsr, OnError, OnRing, OnDcd, OnRxChar, OnEventChar,
-        OnTxEmpty, OnData;
+    TNotifyEvent OnBreak, OnCts, OnDsr, OnError, OnRing, OnDcd, OnRxChar, OnEventChar, OnTxEmpty,
+        OnData;
 
     // Transfers; each calls through its operation slot.
     std::string ReadString() { return m_readString(); }
@@ -228,12 +140,37 @@ public:
     enum class SlotKind { Closed, Immediate, Waiting };
     SlotKind BoundSlots() const { return m_slotKind; }
 
+protected:
+    // The three implementations of each transfer: closed, immediate (the platform completes a
+    // transfer when it likes; the result is taken as the call reports it) and waiting (a
+    // pending transfer is completed with GetOverlappedResult, waiting when SyncWait is set).
+    virtual std::string ReadStringClosed();
+    virtual std::string ReadStringImmediate();
+    virtual std::string ReadStringWaiting();
+    virtual int WriteBufClosed(const void* buffer, std::uint32_t count);
+    virtual int WriteBufImmediate(const void* buffer, std::uint32_t count);
+    virtual int WriteBufWaiting(const void* buffer, std::uint32_t count);
+    virtual int ReadBufClosed(void* buffer, std::uint32_t count);
+    virtual int ReadBufImmediate(void* buffer, std::uint32_t count);
+    virtual int ReadBufWaiting(void* buffer, std::uint32_t count);
+    virtual int WriteStringClosed(const std::string& text);
+    virtual int WriteStringImmediate(const std::string& text);
+    virtual int WriteStringWaiting(const std::string& text);
+
 private:
     void bindSlots(SlotKind kind);
+    void buildDcb();
+    void applyTimeouts();
+    void closeHandle();
     comm::DWORD eventMask() const;
-    // The seam where the line-event thread starts once handlers are assigned; with no handler
-    // no thread is needed.
+    std::string readString(bool wait);
+    int readBuf(void* buffer, std::uint32_t count, bool wait);
+    int write(const void* buffer, std::uint32_t count, bool wait);
+    comm::DWORD finishPending(bool wait, bool isRead);
+    // The seam where the line-event thread starts once a handler is assigned; with no handler
+    // (as in both programs) the mask is 0 and no thread is needed.
     void startEventThread(comm::DWORD mask);
+    // Asks a running event thread to end; does not wait for it.
     void stopEventThread();
 
     bool m_isNTPlatform = false;

@@ -13,9 +13,27 @@ public:
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 enum class TBaudrate : std::uint8_t {
-    br_000050, br_000110, br_000150, br_000300, br_000600, br_001200, br_002400,
-    br_004800, br_009600, br_014400, br_019200, br_028800, br_038400, br_056000,
-    br_057600, br_115200, br_128000, br_230400, br_256000, br_460800, br_921600
+    br_000050,
+    br_000110,
+    br_000150,
+    br_000300,
+    br_000600,
+    br_001200,
+    br_002400,
+    br_004800,
+    br_009600,
+    br_014400,
+    br_019200,
+    br_028800,
+    br_038400,
+    br_056000,
+    br_057600,
+    br_115200,
+    br_128000,
+    br_230400,
+    br_256000,
+    br_460800,
+    br_921600
 };
 inline constexpr int BaudrateCount = 21;
 extern const std::uint32_t BaudRateValues[BaudrateCount];
@@ -35,5 +53,11 @@ inline constexpr int StopBitsCount = 3;
 extern const char* const StopBitNames[StopBitsCount];
 
 enum class TThreadPriority : std::uint8_t {
-    tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical
+    tpIdle,
+    tpLowest,
+    tpLower,
+    tpNormal,
+    tpHigher,
+    tpHighest,
+    tpTimeCritical
 };

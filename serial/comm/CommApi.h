@@ -17,6 +17,7 @@ using BYTE = std::uint8_t;
 using HANDLE = std::intptr_t;
 
 inline constexpr HANDLE INVALID_HANDLE_VALUE = -1;
+inline constexpr DWORD MAXDWORD = 0xFFFFFFFFu;
 
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
@@ -28,9 +29,13 @@ inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_BAD_COMMAND = 22;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_GEN_FAILURE = 31;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+inline constexpr DWORD ERROR_IO_INCOMPLETE = 996;
 inline constexpr DWORD ERROR_IO_PENDING = 997;
 inline constexpr DWORD ERROR_DEVICE_REMOVED = 1617;
 
@@ -39,9 +44,9 @@ inline constexpr BYTE ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2;
 inline constexpr DWORD DTR_CONTROL_DISABLE = 0, DTR_CONTROL_ENABLE = 1, DTR_CONTROL_HANDSHAKE = 2;
 inline constexpr DWORD RTS_CONTROL_DISABLE = 0, RTS_CONTROL_ENABLE = 1, RTS_CONTROL_HANDSHAKE = 2;
 
-inline constexpr DWORD EV_RXCHAR = 0x0001, EV_RXFLAG = 0x0002, EV_TXEMPTY = 0x0004,
-                       EV_CTS = 0x0008, EV_DSR = 0x0010, EV_RLSD = 0x0020, EV_BREAK = 0x0040,
-                       EV_ERR = 0x0080, EV_RING = 0x0100;
+inline constexpr DWORD EV_RXCHAR = 0x0001, EV_RXFLAG = 0x0002, EV_TXEMPTY = 0x0004, EV_CTS = 0x0008,
+                       EV_DSR = 0x0010, EV_RLSD = 0x0020, EV_BREAK = 0x0040, EV_ERR = 0x0080,
+                       EV_RING = 0x0100;
 
 inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 
@@ -86,6 +91,11 @@ static_assert(sizeof(DCB) == 28, "DCB must keep the Win32 layout");
 
 // The flag word of a DCB as one number (bit 0 = fBinary ... bit 14 = fAbortOnError).
 DWORD dcbFlags(const DCB& dcb);
+
+// What BuildCommDCB does on every platform that has to do it itself: parses a device-control
+// text ("baud=9600 parity=N data=8 stop=1", or the short form "9600,n,8,1") into the DCB and
+// leaves the fields that the text does not name as they were. False on a malformed text.
+bool parseCommDcbText(const std::string& def, DCB& dcb);
 
 struct COMMTIMEOUTS {
     DWORD ReadIntervalTimeout;
@@ -148,9 +158,10 @@ public:
     virtual BOOL ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERLAPPED* ov) = 0;
     virtual BOOL WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written,
                            OVERLAPPED* ov) = 0;
-    virtual BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred,
-                                     BOOL wait) = 0;
+    virtual BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred, BOOL wait) = 0;
     virtual BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) = 0;
+    // Cancels the transfers of this thread that are still pending on the handle.
+    virtual BOOL CancelIo(HANDLE h) = 0;
     virtual BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) = 0;
     virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;
 };
@@ -180,6 +191,7 @@ BOOL ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERLAPPED* ov);
 BOOL WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written, OVERLAPPED* ov);
 BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred, BOOL wait);
 BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat);
+BOOL CancelIo(HANDLE h);
 BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size);
 BOOL GetVersionExA(OSVERSIONINFOA* info);
 

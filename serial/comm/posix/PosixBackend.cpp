@@ -1,0 +1,278 @@
+#include "serial/comm/posix/PosixBackend.h"
+
+#include "serial/comm/posix/CustomBaud.h"
+#include "serial/comm/posix/PortState.h"
+#include "serial/comm/posix/PortTable.h"
+#include "serial/comm/posix/TermiosMapping.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace comm::posix {
+
+PortState::~PortState() {
+    if (wakeFd >= 0) {
+        ::close(wakeFd);
+    }
+}
+
+namespace {
+
+DWORD errorOfErrno(int err) {
+    switch (err) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTDIR:
+        return ERROR_FILE_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case EWOULDBLOCK:
+        return ERROR_ACCESS_DENIED;
+    case EIO:
+        return ERROR_DEVICE_REMOVED;
+    default:
+        return ERROR_GEN_FAILURE;
+    }
+}
+
+BOOL fail(DWORD error) {
+    SetLastError(error);
+    return 0;
+}
+
+// Sets or clears one modem line. Devices without modem lines (a pseudo-terminal answers
+// ENOTTY or EINVAL) are no failure: there simply is no line to drive.
+void setModemLine(int fd, int line, bool on) {
+    (void)ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+void applyModemLines(int fd, const DCB& dcb) {
+    setModemLine(fd, TIOCM_DTR, dcb.fDtrControl != DTR_CONTROL_DISABLE);
+    if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE) {
+        setModemLine(fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
+    }
+}
+
+DCB defaultDcb() {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(DCB);
+    dcb.BaudRate = 9600;
+    dcb.fBinary = 1;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.ByteSize = 8;
+    dcb.XonChar = 17;
+    dcb.XoffChar = 19;
+    return dcb;
+}
+
+} // namespace
+
+PosixBackend::PosixBackend() = default;
+PosixBackend::~PosixBackend() = default;
+
+std::shared_ptr<PortState> PosixBackend::find(HANDLE h) {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_ports.find(h);
+    return it == m_ports.end() ? nullptr : it->second;
+}
+
+HANDLE PosixBackend::CreateFileA(const std::string& name, DWORD /*access*/, DWORD /*share*/,
+                                 DWORD /*creation*/, DWORD /*flags*/) {
+    const auto number = portNumberOfName(name);
+    const std::string path = number ? devicePathOfPort(*number) : std::string();
+    if (path.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        SetLastError(errorOfErrno(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!isatty(fd)) {
+        ::close(fd);
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    // Windows opens a port for one program only. flock keeps out every other opener that
+    // plays by the same rule (also when running as root); TIOCEXCL keeps out everyone else
+    // who is not privileged.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    (void)ioctl(fd, TIOCEXCL);
+    const int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    auto state = std::make_shared<PortState>(fd, wakeFd);
+    state->dcb = defaultDcb();
+    std::lock_guard lock(m_mutex);
+    m_ports[fd] = std::move(state);
+    return fd;
+}
+
+BOOL PosixBackend::CloseHandle(HANDLE h) {
+    std::shared_ptr<PortState> state;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_ports.find(h);
+        if (it == m_ports.end()) {
+            return fail(ERROR_INVALID_HANDLE);
+        }
+        state = it->second;
+        m_ports.erase(it);
+    }
+    state->eventMask = 0;
+    const std::uint64_t one = 1;
+    (void)!::write(state->wakeFd, &one, sizeof one);
+    std::lock_guard io(state->ioMutex);
+    (void)ioctl(state->fd, TIOCNXCL);
+    ::close(state->fd);
+    state->fd = -1;
+    return 1;
+}
+
+BOOL PosixBackend::SetupComm(HANDLE h, DWORD /*inQueue*/, DWORD /*outQueue*/) {
+    // The tty layer's queues have a fixed size; asking for a size is no failure.
+    return find(h) ? 1 : fail(ERROR_INVALID_HANDLE);
+}
+
+BOOL PosixBackend::BuildCommDCBA(const std::string& def, DCB* dcb) {
+    if (!dcb || !parseCommDcbText(def, *dcb)) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    return 1;
+}
+
+BOOL PosixBackend::SetCommState(HANDLE h, const DCB* dcb) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    termios tio{};
+    if (tcgetattr(state->fd, &tio) != 0) {
+        return fail(errorOfErrno(errno));
+    }
+    if (!dcb || dcb->BaudRate == 0 || !applyDcb(*dcb, tio)) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    const speed_t speed = speedConstant(dcb->BaudRate);
+    cfsetispeed(&tio, speed != B0 ? speed : B38400);
+    cfsetospeed(&tio, speed != B0 ? speed : B38400);
+    if (tcsetattr(state->fd, TCSANOW, &tio) != 0) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    if (speed == B0 && !setCustomBaud(state->fd, dcb->BaudRate)) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    applyModemLines(state->fd, *dcb);
+    state->dcb = *dcb;
+    return 1;
+}
+
+BOOL PosixBackend::GetCommState(HANDLE h, DCB* dcb) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    termios tio{};
+    if (!dcb || tcgetattr(state->fd, &tio) != 0) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    *dcb = state->dcb;
+    readDcb(tio, *dcb);
+    const DWORD rate = rateOfSpeed(cfgetospeed(&tio));
+    dcb->BaudRate = rate != 0 ? rate : customBaud(state->fd);
+    return 1;
+}
+
+BOOL PosixBackend::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS* timeouts) {
+    const auto state = find(h);
+    if (!state || !timeouts) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    state->timeouts = *timeouts;
+    return 1;
+}
+
+BOOL PosixBackend::SetCommMask(HANDLE h, DWORD mask) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    state->eventMask = mask;
+    // A pending WaitCommEvent returns at once with an empty mask, as on Windows.
+    const std::uint64_t one = 1;
+    (void)!::write(state->wakeFd, &one, sizeof one);
+    return 1;
+}
+
+BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred,
+                                       BOOL /*wait*/) {
+    // Transfers here complete inside ReadFile/WriteFile; the record holds their outcome.
+    if (!find(h) || !ov) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    if (transferred) {
+        *transferred = static_cast<DWORD>(ov->InternalHigh);
+    }
+    return 1;
+}
+
+BOOL PosixBackend::CancelIo(HANDLE h) {
+    return find(h) ? 1 : fail(ERROR_INVALID_HANDLE);
+}
+
+BOOL PosixBackend::GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) {
+    if (!size || !cc) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    if (*size < sizeof(COMMCONFIG)) {
+        *size = sizeof(COMMCONFIG);
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    const auto number = portNumberOfName(name);
+    if (!number || !portPresent(*number)) {
+        return fail(ERROR_FILE_NOT_FOUND);
+    }
+    std::memset(cc, 0, sizeof(COMMCONFIG));
+    cc->dwSize = sizeof(COMMCONFIG);
+    cc->wVersion = 1;
+    cc->dcb = defaultDcb();
+    cc->dwProviderSubType = 1; // PST_RS232
+    *size = sizeof(COMMCONFIG);
+    return 1;
+}
+
+BOOL PosixBackend::GetVersionExA(OSVERSIONINFOA* info) {
+    if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    // The overlapped (NT) family: transfers here behave as the waiting kind.
+    info->dwMajorVersion = 6;
+    info->dwMinorVersion = 2;
+    info->dwBuildNumber = 9200;
+    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    info->szCSDVersion[0] = '\0';
+    return 1;
+}
+
+} // namespace comm::posix
+
+namespace comm {
+
+Backend& platformBackend() {
+    static posix::PosixBackend instance;
+    return instance;
+}
+
+} // namespace comm

@@ -1,0 +1,46 @@
+#pragma once
+// The comm API on a POSIX tty: termios in raw mode, Win32 timeouts enforced with poll(),
+// exclusive access as Windows opens a port without sharing. Transfers complete before the call
+// returns, so an OVERLAPPED record never stays pending here.
+
+#include "serial/comm/CommApi.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace comm::posix {
+
+struct PortState;
+
+class PosixBackend : public Backend {
+public:
+    PosixBackend();
+    ~PosixBackend() override;
+
+    HANDLE CreateFileA(const std::string& name, DWORD access, DWORD share, DWORD creation,
+                       DWORD flags) override;
+    BOOL CloseHandle(HANDLE h) override;
+    BOOL SetupComm(HANDLE h, DWORD inQueue, DWORD outQueue) override;
+    BOOL BuildCommDCBA(const std::string& def, DCB* dcb) override;
+    BOOL SetCommState(HANDLE h, const DCB* dcb) override;
+    BOOL GetCommState(HANDLE h, DCB* dcb) override;
+    BOOL SetCommTimeouts(HANDLE h, const COMMTIMEOUTS* timeouts) override;
+    BOOL SetCommMask(HANDLE h, DWORD mask) override;
+    BOOL WaitCommEvent(HANDLE h, DWORD* mask, OVERLAPPED* ov) override;
+    BOOL ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERLAPPED* ov) override;
+    BOOL WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written, OVERLAPPED* ov) override;
+    BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred, BOOL wait) override;
+    BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) override;
+    BOOL CancelIo(HANDLE h) override;
+    BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) override;
+    BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+
+private:
+    std::shared_ptr<PortState> find(HANDLE h);
+
+    std::mutex m_mutex;
+    std::map<HANDLE, std::shared_ptr<PortState>> m_ports;
+};
+
+} // namespace comm::posix

@@ -1,0 +1,315 @@
+#include "MainForm.h"
+
+#include "toolkit/LineView.h"
+#include "toolkit/RadioGroup.h"
+#include "toolkit/RtfWriter.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <chrono>
+#include <thread>
+
+namespace servicetool {
+
+namespace {
+
+constexpr int BurstLength = 12;
+constexpr auto BurstPause = std::chrono::milliseconds(100);
+constexpr int PollIntervalMs = 100;
+// Far beyond any boot dialogue; keeps an endless trace from making the view unusable.
+constexpr qint64 ProtocolTextLimit = 32 * 1024 * 1024;
+
+QTextCharFormat colourFormat(const QColor& colour) {
+    QTextCharFormat format;
+    format.setForeground(colour);
+    return format;
+}
+
+// The help button's glyph: a question mark in a blue disc.
+QIcon helpGlyph() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 90, 200));
+    p.drawEllipse(1, 1, 14, 14);
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+    return QIcon(pixmap);
+}
+
+// The small glyphs of "Verbinden" (a green arrow) and "Trennen" (a red square).
+QIcon glyph(bool connect) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (connect) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 140, 0));
+        const QPointF arrow[] = {{3, 3}, {13, 8}, {3, 13}};
+        p.drawPolygon(arrow, 3);
+    } else {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 0, 0));
+        p.drawRect(3, 3, 10, 10);
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Korvel-Tool"));
+    createControls();
+    createMenus();
+    loadSerialLayout();
+
+    SaveDialog1.defaultExtension = QStringLiteral("rtf");
+    SaveDialog1.filter = QStringLiteral("RichText [*.rtf]|*.rtf|Alle Files [*.*]|*.*");
+    SaveDialog1.confirmOverwrite = false;
+
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    Timer1->stop();
+}
+
+void TForm1::createControls() {
+    auto* client = new QWidget(this);
+    client->setFixedSize(612, 464);
+    setCentralWidget(client);
+
+    GroupBox1 = new QGroupBox(QStringLiteral(" Protokoll: "), client);
+    GroupBox1->setGeometry(8, 4, 370, 452);
+    RichEdit1 = new toolkit::LineView(GroupBox1);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    RichEdit1->setTextLimit(ProtocolTextLimit);
+    QPalette palette = RichEdit1->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    RichEdit1->setPalette(palette);
+    auto* protocolLayout = new QVBoxLayout(GroupBox1);
+    protocolLayout->setContentsMargins(6, 4, 6, 6);
+    protocolLayout->addWidget(RichEdit1);
+
+    RadioGroup2 =
+        new toolkit::RadioGroup(QStringLiteral(" SW- Version: "),
+                                {QStringLiteral("Version 1"), QStringLiteral("Version 2")}, client);
+    RadioGroup2->setGeometry(390, 4, 214, 72);
+    RadioGroup2->setItemIndex(1);
+    RadioGroup1 = new toolkit::RadioGroup(QStringLiteral(" Aktion: "),
+                                          {QStringLiteral("Werkseinstellung"),
+                                           QStringLiteral("Mitschnitt starten"),
+                                           QStringLiteral("Mitschnitt beenden")},
+                                          client);
+    RadioGroup1->setGeometry(390, 84, 214, 96);
+    RadioGroup1->setItemIndex(0);
+
+    BitBtn3 = new QPushButton(helpGlyph(), QStringLiteral("&Hilfe"), client);
+    BitBtn3->setGeometry(390, 192, 214, 30);
+    BitBtn1 = new QPushButton(glyph(true), QStringLiteral("Verbinden"), client);
+    BitBtn1->setGeometry(390, 384, 214, 30);
+    BitBtn2 = new QPushButton(glyph(false), QStringLiteral("Trennen"), client);
+    BitBtn2->setGeometry(390, 422, 214, 30);
+    BitBtn2->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(PollIntervalMs);
+    // The answer latency is at most one period; a coarse timer would add up to 5 %.
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    connect(RadioGroup2, &toolkit::RadioGroup::clicked, this, &TForm1::RadioGroup2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+}
+
+void TForm1::createMenus() {
+    Datei1 = menuBar()->addMenu(QStringLiteral("Datei"));
+    Speichernunter1 = Datei1->addAction(QStringLiteral("Speichern unter"));
+    Beenden1 = Datei1->addAction(QStringLiteral("Beenden"));
+    connect(Speichernunter1, &QAction::triggered, this, &TForm1::Speichernunter1Click);
+    connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
+}
+
+// The stored settings of Serial1, written in the component's declaration order as loading the
+// window's layout does.
+void TForm1::loadSerialLayout() {
+    Serial1.setCOMPort(1);
+    Serial1.setThreadPriority(TThreadPriority::tpNormal);
+    Serial1.setActive(false);
+    Serial1.setBaudrate(TBaudrate::br_115200);
+    Serial1.setDataBits(TDataBits::db_8);
+    Serial1.setParityBit(TParityBit::none);
+    Serial1.setStopBits(TStopBits::sb_1);
+    Serial1.setBufSizeTrm(2048);
+    Serial1.setBufSizeRec(2048);
+    Serial1.setHandshakeRtsCts(false);
+    Serial1.setHandshakeDtrDsr(false);
+    Serial1.setHandshakeXOnXOff(false);
+    Serial1.setRTSActive(false);
+    Serial1.setDTRActive(false);
+    Serial1.setXOnChar(17);
+    Serial1.setXOffChar(19);
+    Serial1.setXOffLimit(1600);
+    Serial1.setXOnLimit(400);
+    Serial1.setErrorChar('?');
+    Serial1.setEofChar(26);
+    Serial1.setEventChar(13);
+    Serial1.setDataSize(0);
+    Serial1.setContinueOnXOff(false);
+    Serial1.setUseErrorChar(false);
+    Serial1.setEliminateNullChar(false);
+    Serial1.setAbortOnError(false);
+    Serial1.setRecTimeOut(0);
+    Serial1.setTrmTimeOut(0);
+    Serial1.setSyncEventHandling(false);
+    Serial1.setEnableEvents(true);
+    Serial1.setSyncWait(true);
+}
+
+void TForm1::FormCreate() {
+    m_session.setVersion2(RadioGroup2->itemIndex() == 1);
+    ApplyLineSettings();
+}
+
+void TForm1::RadioGroup2Click() {
+    m_session.setVersion2(RadioGroup2->itemIndex() == 1);
+    ApplyLineSettings();
+}
+
+void TForm1::ApplyLineSettings() {
+    Serial1.setActive(false);
+    const bool version2 = m_session.version2();
+    Serial1.setBaudrate(version2 ? TBaudrate::br_115200 : TBaudrate::br_009600);
+    Serial1.setHandshakeRtsCts(version2);
+    Serial1.setHandshakeDtrDsr(false);
+    Serial1.setHandshakeXOnXOff(false);
+}
+
+void TForm1::BitBtn1Click() {
+    m_session.reset();
+    RichEdit1->clear();
+    if (Serial1.COMPort() == 0) {
+        toolkit::dialogs().beep();
+        toolkit::dialogs().message(this, QStringLiteral("Keine Schnittstelle vorhanden !"));
+        return;
+    }
+    Serial1.setActive(true);
+    if (Serial1.Active()) {
+        Timer1->start();
+        appendBlue("# Schnittstelle ist ge\xF6"
+                   "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.");
+        BitBtn1->hide();
+        BitBtn2->show();
+        RichEdit1->setFocus();
+    } else {
+        Timer1->stop();
+        appendBlue("# Fehler beim \xD6"
+                   "ffnen der Schnittstelle !");
+        BitBtn1->show();
+        BitBtn2->hide();
+    }
+}
+
+void TForm1::BitBtn2Click() {
+    Serial1.setActive(false);
+    Timer1->stop();
+    appendBlue("# Schnittstelle ist geschlossen");
+    BitBtn2->setVisible(Serial1.Active());
+    BitBtn1->setVisible(!Serial1.Active());
+}
+
+void TForm1::Timer1Timer() {
+    const std::string received = Serial1.ReadString();
+    // The action is read as each prompt is recognised, not at connect time.
+    for (const SessionStep& step : m_session.poll(received, RadioGroup1->itemIndex())) {
+        switch (step.kind) {
+        case SessionStep::Show:
+            showReceived(step.text);
+            break;
+        case SessionStep::AnswerListener:
+            appendBlue("# m");
+            Serial1.WriteString(std::string(1, step.letter));
+            break;
+        case SessionStep::Burst:
+            appendBlue(std::string("# Auswahl: ") + step.letter);
+            sendBurst(step.letter);
+            break;
+        case SessionStep::FactoryReset:
+            announceFactoryReset();
+            break;
+        }
+    }
+}
+
+void TForm1::showReceived(const std::string& piece) {
+    if (!RichEdit1->appendEntry8(piece, colourFormat(Qt::black))) {
+        appendBlue("?");
+    }
+}
+
+// The controller expects the letter repeated at about 100 ms intervals; the pause follows
+// every write, the last one included. Runs on the GUI thread and blocks it for 1.2 s; what the
+// controller sends meanwhile waits in the receive queue for the next tick.
+void TForm1::sendBurst(char letter) {
+    const std::string text(1, letter);
+    for (int i = 0; i < BurstLength; ++i) {
+        Serial1.WriteString(text);
+        std::this_thread::sleep_for(BurstPause);
+    }
+}
+
+void TForm1::announceFactoryReset() {
+    Serial1.setActive(false);
+    Timer1->stop();
+    appendBlue("# Schnittstelle ist geschlossen");
+    toolkit::dialogs().message(this, QStringLiteral("Werkseinstellung wird geladen !"));
+    // "Trennen" stays visible too: a second close is logged once more and hides it.
+    BitBtn1->show();
+}
+
+void TForm1::appendBlue(std::string_view win1252) {
+    RichEdit1->appendEntry8(win1252, colourFormat(QColor(0, 0, 255)));
+}
+
+void TForm1::Speichernunter1Click() {
+    const std::optional<QString> name = toolkit::dialogs().saveFileName(this, SaveDialog1);
+    if (!name) {
+        return;
+    }
+    QString error;
+    if (!toolkit::saveLineViewAsRtf(*RichEdit1, *name, &error)) {
+        toolkit::dialogs().message(this, error, {}, toolkit::Dialogs::Icon::Error);
+    }
+}
+
+void TForm1::Beenden1Click() {
+    close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    Timer1->stop();
+    Serial1.setActive(false);
+    event->accept();
+    // Closing the main window ends the program, also while other windows are shown.
+    QCoreApplication::quit();
+}
+
+} // namespace servicetool

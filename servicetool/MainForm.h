@@ -1,0 +1,74 @@
+#pragma once
+// The main window of korveltool: the service session at the panel controller's serial port.
+
+#include "PromptSession.h"
+#include "serial/Serial.h"
+#include "toolkit/Dialogs.h"
+
+#include <QMainWindow>
+#include <string_view>
+
+class QGroupBox;
+class QMenu;
+class QAction;
+class QPushButton;
+class QTimer;
+
+namespace toolkit {
+class LineView;
+class RadioGroup;
+} // namespace toolkit
+
+namespace servicetool {
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls and components, named as in the window's layout.
+    QGroupBox* GroupBox1 = nullptr; // " Protokoll: "
+    toolkit::LineView* RichEdit1 = nullptr;
+    toolkit::RadioGroup* RadioGroup2 = nullptr; // " SW- Version: "
+    toolkit::RadioGroup* RadioGroup1 = nullptr; // " Aktion: "
+    QPushButton* BitBtn3 = nullptr;             // help
+    QPushButton* BitBtn1 = nullptr;             // "Verbinden"
+    QPushButton* BitBtn2 = nullptr;             // "Trennen"
+    QTimer* Timer1 = nullptr;
+    TSerial Serial1;
+    toolkit::FileDialogOptions SaveDialog1;
+
+    QMenu* Datei1 = nullptr;
+    QAction* Speichernunter1 = nullptr;
+    QAction* Beenden1 = nullptr;
+
+    const PromptSession& session() const { return m_session; }
+    bool Version2Selected() const { return m_session.version2(); }
+
+public slots:
+    void FormCreate();
+    void RadioGroup2Click();
+    void ApplyLineSettings();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void Timer1Timer();
+    void Speichernunter1Click();
+    void Beenden1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void loadSerialLayout();
+    void appendBlue(std::string_view win1252);
+    void showReceived(const std::string& piece);
+    void sendBurst(char letter);
+    void announceFactoryReset();
+
+    PromptSession m_session;
+};
+
+} // namespace servicetool

@@ -1,0 +1,82 @@
+#pragma once
+// The boot-prompt recognition of a service session, without widgets: what the controller sent
+// in, which answers to give out. The window executes the answers (view lines, writes, closing).
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace servicetool {
+
+// The prompt texts the controller prints during its boot.
+inline constexpr std::string_view KeywordListener = "listener";
+inline constexpr std::string_view KeywordTenTimes = "10 times";
+inline constexpr std::string_view KeywordLoadingDefaults = "loading default config";
+inline constexpr std::string_view KeywordTraceOff = "- ... configuring trace off";
+
+// The answer to "listener", and the letter per action index of " Aktion: ".
+inline constexpr char ListenerAnswer = 'm';
+char actionLetter(int actionIndex);
+
+// Removes leading and trailing bytes 0 to 32; bytes inside stay.
+std::string_view trimControl(std::string_view text);
+
+// Keeps whether each keyword occurs in everything received since the last clear, while holding
+// only a short tail of the text: a keyword that ends in a new piece starts at most its length
+// minus one bytes earlier, so the tail plus the new piece always covers it. The search cost of
+// a piece therefore does not grow with the length of a recording.
+class PromptBuffer {
+public:
+    enum Keyword { Listener, TenTimes, LoadingDefaults, TraceOff, KeywordCount };
+
+    void append(std::string_view piece);
+    bool contains(Keyword keyword) const { return m_found[keyword]; }
+    void clear();
+    bool empty() const { return m_tail.empty(); }
+    // The last bytes received (at most tailLimit()); for tests and diagnostics.
+    const std::string& tail() const { return m_tail; }
+    static std::size_t tailLimit();
+
+private:
+    std::string m_tail;
+    std::array<bool, KeywordCount> m_found{};
+};
+
+// One reaction of a poll tick, in the order the window carries them out.
+struct SessionStep {
+    enum Kind {
+        Show,           // append `text` (trimmed received piece) in black
+        AnswerListener, // append "# m" in blue, send "m" once
+        Burst,          // append "# Auswahl: <letter>" in blue, send the letter twelve times
+        FactoryReset,   // close the port, stop polling, announce the reset
+    };
+    Kind kind;
+    std::string text; // Show: the piece as shown
+    char letter = 0;  // AnswerListener, Burst: the letter to send
+};
+
+class PromptSession {
+public:
+    // "Verbinden": forget the previous session.
+    void reset();
+    void setVersion2(bool version2) { m_version2 = version2; }
+    bool version2() const { return m_version2; }
+    bool listenerSeen() const { return m_listenerSeen; }
+    const PromptBuffer& buffer() const { return m_buffer; }
+
+    // One poll tick with what ReadString returned. The action index is read when a prompt is
+    // recognised, so a change of the action while connected counts for the next prompt.
+    std::vector<SessionStep> poll(std::string_view received, int actionIndex);
+
+private:
+    void pollVersion2(std::vector<SessionStep>& steps, int actionIndex);
+    void pollVersion1(std::vector<SessionStep>& steps, int actionIndex);
+
+    PromptBuffer m_buffer;
+    bool m_listenerSeen = false;
+    bool m_version2 = true;
+};
+
+} // namespace servicetool

@@ -1,0 +1,90 @@
+#pragma once
+// A scripted comm backend: records every call with its arguments, holds a receive queue that
+// the test fills, and fails any call the test names. Installed for its lifetime.
+
+#include "serial/comm/CommApi.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+class FakeComm : public comm::Backend {
+public:
+    struct Call {
+        std::string name;
+        std::string text;            // device or DCB text
+        std::vector<long long> args; // the numeric arguments in order
+    };
+
+    FakeComm();
+    ~FakeComm() override;
+
+    // --- script
+    std::set<std::string> presentNames; // names GetDefaultCommConfig finds ("COM1", "\\.\COM12")
+    void addPorts(std::initializer_list<int> numbers);
+    std::map<std::string, comm::DWORD> failures; // call name -> last error it fails with
+    bool ntPlatform = true;
+    std::string rx; // bytes waiting to be read
+    comm::DWORD outQueue = 0;
+    std::optional<comm::DWORD> readDeliversAtMost; // a read that ends early
+    bool readsPend = false;                        // ReadFile reports ERROR_IO_PENDING
+    bool writesPend = false;                       // WriteFile reports ERROR_IO_PENDING
+    bool pendingStaysIncomplete = false; // GetOverlappedResult(wait=false) reports incomplete
+
+    // --- record
+    std::vector<Call> calls;
+    std::string tx;
+    comm::DCB dcb{};               // as last passed to SetCommState
+    comm::COMMTIMEOUTS timeouts{}; // as last passed to SetCommTimeouts
+    int openHandles = 0;
+
+    std::vector<std::string> names() const;
+    int count(const std::string& name) const;
+    const Call* last(const std::string& name) const;
+    void clear() { calls.clear(); }
+
+    // --- comm::Backend
+    comm::HANDLE CreateFileA(const std::string& name, comm::DWORD access, comm::DWORD share,
+                             comm::DWORD creation, comm::DWORD flags) override;
+    comm::BOOL CloseHandle(comm::HANDLE h) override;
+    comm::BOOL SetupComm(comm::HANDLE h, comm::DWORD in, comm::DWORD out) override;
+    comm::BOOL BuildCommDCBA(const std::string& def, comm::DCB* dcb) override;
+    comm::BOOL SetCommState(comm::HANDLE h, const comm::DCB* dcb) override;
+    comm::BOOL GetCommState(comm::HANDLE h, comm::DCB* dcb) override;
+    comm::BOOL SetCommTimeouts(comm::HANDLE h, const comm::COMMTIMEOUTS* t) override;
+    comm::BOOL SetCommMask(comm::HANDLE h, comm::DWORD mask) override;
+    comm::BOOL WaitCommEvent(comm::HANDLE h, comm::DWORD* mask, comm::OVERLAPPED* ov) override;
+    comm::BOOL ReadFile(comm::HANDLE h, void* buf, comm::DWORD count, comm::DWORD* read,
+                        comm::OVERLAPPED* ov) override;
+    comm::BOOL WriteFile(comm::HANDLE h, const void* buf, comm::DWORD count, comm::DWORD* written,
+                         comm::OVERLAPPED* ov) override;
+    comm::BOOL GetOverlappedResult(comm::HANDLE h, comm::OVERLAPPED* ov, comm::DWORD* transferred,
+                                   comm::BOOL wait) override;
+    comm::BOOL ClearCommError(comm::HANDLE h, comm::DWORD* errors, comm::COMSTAT* stat) override;
+    comm::BOOL CancelIo(comm::HANDLE h) override;
+    comm::BOOL GetDefaultCommConfigA(const std::string& name, comm::COMMCONFIG* cc,
+                                     comm::DWORD* size) override;
+    comm::BOOL GetVersionExA(comm::OSVERSIONINFOA* info) override;
+
+    static constexpr comm::HANDLE kHandle = 0x1234;
+
+private:
+    bool fails(const std::string& name);
+    comm::Backend* m_previous = nullptr;
+    comm::DWORD m_pendingCount = 0;
+    bool m_pendingIsRead = false;
+    void* m_pendingBuffer = nullptr;
+};
+
+// A process registry built over a fake backend that holds the given ports. Components created
+// while it lives use it; declare them after it so they go first.
+class FakeSerialWorld {
+public:
+    explicit FakeSerialWorld(std::initializer_list<int> ports);
+    ~FakeSerialWorld();
+    FakeComm comm;
+    std::unique_ptr<class TCOMManager> registry;
+};

@@ -1,0 +1,180 @@
+// The service session window, driven by pieces that a pty delivers through the serial layer.
+
+#include "session_fixture.h"
+#include "toolkit/LineView.h"
+#include "toolkit/RadioGroup.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+const QColor Blue(0, 0, 255);
+const QString Opened = QStringLiteral("# Schnittstelle ist geöffnet.");
+const QString Closed = QStringLiteral("# Schnittstelle ist geschlossen");
+
+int countLines(const servicetool::TForm1& form, const QString& text) {
+    return static_cast<int>(viewLines(form).count(text));
+}
+
+} // namespace
+
+TEST(ServiceWindow, StartsIdleWithVersion2LineSettingsAndTheGermanControls) {
+    WindowOnPty w;
+    auto& f = *w.form;
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Korvel-Tool"));
+    EXPECT_EQ(f.RadioGroup2->itemIndex(), 1);
+    EXPECT_EQ(f.RadioGroup1->itemIndex(), 0);
+    EXPECT_TRUE(f.Version2Selected());
+    EXPECT_EQ(f.Serial1.COMPort(), 1);
+    EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_115200);
+    EXPECT_TRUE(f.Serial1.HandshakeRtsCts());
+    EXPECT_FALSE(f.Serial1.HandshakeDtrDsr() || f.Serial1.HandshakeXOnXOff());
+    EXPECT_FALSE(f.Serial1.Active());
+    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_EQ(f.Timer1->interval(), 100);
+    EXPECT_FALSE(f.BitBtn1->isHidden());
+    EXPECT_TRUE(f.BitBtn2->isHidden());
+    EXPECT_EQ(f.SaveDialog1.defaultExtension, QStringLiteral("rtf"));
+    EXPECT_FALSE(f.SaveDialog1.confirmOverwrite);
+
+    f.RadioGroup2->setItemIndex(0);
+    EXPECT_FALSE(f.Version2Selected());
+    EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_009600);
+    EXPECT_FALSE(f.Serial1.HandshakeRtsCts());
+}
+
+TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
+    WindowOnPty w;
+    w.form->RichEdit1->appendEntry8("old protocol", {});
+    ASSERT_TRUE(w.connect());
+    EXPECT_EQ(viewLines(*w.form),
+              (QStringList{Opened, QStringLiteral("  Jetzt RESET am Panel durchführen.")}));
+    EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    EXPECT_EQ(lineColour(*w.form, 1), Blue);
+    EXPECT_TRUE(w.form->Timer1->isActive());
+    EXPECT_TRUE(w.form->BitBtn1->isHidden());
+    EXPECT_FALSE(w.form->BitBtn2->isHidden());
+
+    w.tick("\r\n  boot loader 2.41  \r\n");
+    EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("boot loader 2.41"));
+    EXPECT_EQ(lineColour(*w.form, 2), QColor(Qt::black));
+}
+
+TEST(ServiceWindow, KeywordSplitOverTwoPollsIsAnsweredWithOneM) {
+    WindowOnPty w;
+    ASSERT_TRUE(w.connect());
+    w.tick("press m to start the list");
+    EXPECT_EQ(w.answers(1, 150), "");
+    w.tick("ener");
+    EXPECT_EQ(w.answers(2, 300), "m");
+    EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("# m"));
+    EXPECT_EQ(lineColour(*w.form, viewLines(*w.form).size() - 1), Blue);
+}
+
+TEST(ServiceWindow, MenuSplitAtTheBlankGivesTheBurstOfTwelveLetters) {
+    WindowOnPty w;
+    ASSERT_TRUE(w.connect());
+    w.tick("listener");
+    ASSERT_EQ(w.answers(1), "m");
+    w.tick("enter the letter of your choice 10 ");
+    w.tick("times");
+    EXPECT_EQ(w.answers(13, 500), std::string(12, 'd'));
+    EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("# Auswahl: d"));
+    // A second menu in the same session bursts again, with the action chosen meanwhile.
+    w.form->RadioGroup1->setItemIndex(2);
+    w.tick("again: 10 times");
+    EXPECT_EQ(w.answers(13, 500), std::string(12, 'f'));
+    EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("# Auswahl: f"));
+}
+
+TEST(ServiceWindow, ListenerAndTenTimesInOnePieceOrTenTimesFirstAnswerOnlyM) {
+    WindowOnPty w;
+    ASSERT_TRUE(w.connect());
+    w.tick("menu 10 times"); // before any "listener": not answered
+    EXPECT_EQ(w.answers(1, 150), "");
+    w.tick("start the listener\r\nenter the letter 10 times");
+    EXPECT_EQ(w.answers(2, 300), "m");
+    EXPECT_EQ(countLines(*w.form, QStringLiteral("# m")), 1);
+    EXPECT_EQ(viewLines(*w.form).filter(QStringLiteral("# Auswahl")).size(), 0);
+}
+
+TEST(ServiceWindow, FactoryResetClosesThePortAndLeavesBothButtonsUntilTrennen) {
+    WindowOnPty w;
+    ASSERT_TRUE(w.connect());
+    w.tick("listener");
+    w.tick("\r\nloading default config\r\n");
+    EXPECT_FALSE(w.form->Serial1.Active());
+    EXPECT_FALSE(w.form->Timer1->isActive());
+    EXPECT_EQ(w.dialogs.messages(), QStringList{QStringLiteral("Werkseinstellung wird geladen !")});
+    EXPECT_EQ(viewLines(*w.form).last(), Closed);
+    EXPECT_FALSE(w.form->BitBtn1->isHidden());
+    EXPECT_FALSE(w.form->BitBtn2->isHidden());
+
+    w.form->BitBtn2Click();
+    EXPECT_EQ(countLines(*w.form, Closed), 2);
+    EXPECT_TRUE(w.form->BitBtn2->isHidden());
+    EXPECT_FALSE(w.form->BitBtn1->isHidden());
+}
+
+TEST(ServiceWindow, VersionChangeWhileConnectedClosesThePortSilently) {
+    WindowOnPty w;
+    ASSERT_TRUE(w.connect());
+    const QStringList before = viewLines(*w.form);
+    w.form->RadioGroup2->setItemIndex(0);
+    EXPECT_FALSE(w.form->Serial1.Active());
+    EXPECT_TRUE(w.form->Timer1->isActive()); // polls a closed port
+    EXPECT_EQ(viewLines(*w.form), before);
+    EXPECT_FALSE(w.form->BitBtn2->isHidden());
+    EXPECT_TRUE(w.form->BitBtn1->isHidden());
+    w.form->Timer1Timer();
+    EXPECT_EQ(viewLines(*w.form), before);
+    // "Trennen" then "Verbinden" gives a working Version 1 session.
+    w.form->BitBtn2Click();
+    ASSERT_TRUE(w.connect());
+    w.tick("- ... configuring trace of");
+    w.tick("f");
+    EXPECT_EQ(w.answers(13, 500), std::string(12, 'd'));
+}
+
+TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {
+    WindowOnPty w;
+    ASSERT_TRUE(w.connect());
+    w.form->RichEdit1->setTextLimit(w.form->RichEdit1->characterCount() + 10);
+    w.tick("a long line that does not fit, with the listener in it");
+    EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{QStringLiteral("?"), QStringLiteral("# m")}));
+    EXPECT_EQ(lineColour(*w.form, 2), Blue);
+    EXPECT_EQ(w.answers(1), "m");
+}
+
+TEST(ServiceWindow, NoPortBeepsAndSaysSo) {
+    removePort(1);
+    toolkit::ScriptedDialogs dialogs;
+    servicetool::TForm1 form;
+    ASSERT_EQ(form.Serial1.COMPort(), 0);
+    form.RichEdit1->appendEntry8("old", {});
+    form.BitBtn1Click();
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Keine Schnittstelle vorhanden !")});
+    EXPECT_EQ(form.RichEdit1->lineCount(), 0);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_FALSE(form.BitBtn1->isHidden());
+}
+
+TEST(ServiceWindow, PortThatCannotBeOpenedIsReportedInTheView) {
+    WindowOnPty w;
+    TSerial other; // another program holds the port
+    other.setCOMPort(1);
+    ASSERT_TRUE(other.Open());
+    EXPECT_FALSE(w.connect());
+    EXPECT_EQ(viewLines(*w.form),
+              QStringList{QStringLiteral("# Fehler beim Öffnen der Schnittstelle !")});
+    EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    EXPECT_TRUE(w.dialogs.messages().isEmpty());
+    EXPECT_FALSE(w.form->Timer1->isActive());
+    EXPECT_FALSE(w.form->BitBtn1->isHidden());
+    EXPECT_TRUE(w.form->BitBtn2->isHidden());
+}
