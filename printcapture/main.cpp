@@ -1,6 +1,7 @@
 // DruckKorvel: records what the fire-alarm panel prints on its serial printer port.
 #include "CaptureWindow.h"
 #include "serial/Serial.h"
+#include "toolkit/DeviceChangeNotifier.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -13,8 +14,8 @@ int main(int argc, char** argv) {
 
     // Standard buttons read "Ja", "Nein", "Abbrechen".
     QTranslator qtGerman;
-    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (qtGerman.load(QStringLiteral("qtbase_de"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtGerman);
     }
 
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
     printcapture::TForm1 form;
     // The window's start-up step ran while only COM1 to COM4 were known.
     COMManager().ScanPorts(8);
+    // Ports that come and go reach the registry through the main window's hook chain.
+    new toolkit::DeviceChangeNotifier(&form);
     form.show();
     return QApplication::exec();
 }
