@@ -86,15 +86,18 @@ void LineBuffer::clear() {
 
 std::optional<std::size_t> LineBuffer::findLineEnd() {
     const std::string_view p = pending();
-    for (std::size_t i = m_scanFrom; i + 1 < p.size(); ++i) {
+    std::size_t i = m_scanFrom;
+    while (i + 1 < p.size()) {
         const auto* hit = static_cast<const char*>(std::memchr(p.data() + i, kLF, p.size() - i));
         if (hit == nullptr) {
             break;
         }
         i = static_cast<std::size_t>(hit - p.data());
         if (i + 1 < p.size() && p[i + 1] == kCR) {
+            m_scanFrom = i;
             return i;
         }
+        ++i;
     }
     // A trailing LF may still be followed by its CR in the next read.
     m_scanFrom = p.empty() ? 0 : p.size() - 1;
@@ -103,8 +106,10 @@ std::optional<std::size_t> LineBuffer::findLineEnd() {
 
 std::string LineBuffer::take(std::size_t count, std::size_t skip) {
     std::string line(pending().substr(0, count));
+    m_lastCut = skip == 0;
     m_start += count + skip;
-    m_scanFrom = 0;
+    // Nothing before the scan position ends a line, also after a cut at the bound.
+    m_scanFrom = m_scanFrom > count + skip ? m_scanFrom - (count + skip) : 0;
     if (m_start == m_bytes.size()) {
         m_bytes.clear();
         m_start = 0;

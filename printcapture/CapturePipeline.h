@@ -45,6 +45,8 @@ public:
     // The next complete line without its LF CR, or nothing when none is complete.
     std::optional<std::string> takeLine();
     bool overBound() const { return size() > kBound; }
+    // Whether the last line taken was cut at the bound rather than ended by LF CR.
+    bool lastLineWasCut() const { return m_lastCut; }
 
     std::size_t size() const { return m_bytes.size() - m_start; }
     bool empty() const { return size() == 0; }
@@ -58,6 +60,7 @@ private:
     std::string m_bytes;
     std::size_t m_start = 0;    // bytes before this offset are already taken
     std::size_t m_scanFrom = 0; // no LF CR starts before this offset (relative to m_start)
+    bool m_lastCut = false;
 };
 
 } // namespace printcapture
