@@ -87,6 +87,7 @@ public:
             return false;
         }
         COMManager().ScanPorts(8);
+        COMManager().Rescan(); // ports that came after the first scan
         return COMManager().HasPort(m_com);
     }
 

@@ -53,6 +53,7 @@ bool portReady(PrinterSim& sim, int com) {
         return false;
     }
     COMManager().ScanPorts(8);
+    COMManager().Rescan(); // ports that came after the first scan
     return COMManager().HasPort(com);
 }
 
@@ -158,7 +159,7 @@ TEST(CaptureEndToEnd, UnplugDuringARecordingNeitherCrashesNorSpins) {
 
     f.Stop1Click();
     EXPECT_EQ(f.panelText(1), QStringLiteral(" inaktiv"));
-    COMManager().ScanPorts(8);
+    COMManager().Rescan();
     f.Start1Click();
     EXPECT_EQ(dialogs.messages(), QStringList{"Serielle Schnittstelle am PC nicht bereit"});
     EXPECT_FALSE(f.Timer1->isActive());
