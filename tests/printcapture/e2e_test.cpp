@@ -76,11 +76,14 @@ TEST(CaptureEndToEnd, RecordsTwoThousandLinesConvertedInOrderWithTheirStyles) {
     EXPECT_EQ(f.RichEdit1->palette().color(QPalette::Base),
               QApplication::palette().color(QPalette::Base));
     waitUntil([&] { return f.RichEdit1->lineCount() > 60; }, 30000);
+    runEvents(20);
     shoot(f, "capture-recording.png");
     ASSERT_TRUE(waitUntil(
         [&] { return f.RichEdit1->lineCount() >= kLines + 1 && f.ReceiveBuffer.empty(); }, 120000))
         << f.RichEdit1->lineCount();
     f.Stop1Click();
+    runEvents(50);
+    shoot(f, "capture-stopped.png");
     EXPECT_EQ(f.panelText(1), QStringLiteral(" inaktiv"));
     ASSERT_EQ(f.RichEdit1->lineCount(), kLines + 2);
 
