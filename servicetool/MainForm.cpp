@@ -1,5 +1,8 @@
 #include "MainForm.h"
 
+#include "TForm2.h"
+#include "TForm3.h"
+
 #include "toolkit/LineView.h"
 #include "toolkit/RadioGroup.h"
 #include "toolkit/RtfWriter.h"
@@ -8,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -75,6 +79,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Korvel-Tool"));
     createControls();
     createMenus();
+    // A single border that cannot be resized.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     loadSerialLayout();
 
     SaveDialog1.defaultExtension = QStringLiteral("rtf");
@@ -146,6 +152,24 @@ void TForm1::createMenus() {
     Beenden1 = Datei1->addAction(QStringLiteral("Beenden"));
     connect(Speichernunter1, &QAction::triggered, this, &TForm1::Speichernunter1Click);
     connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
+
+    Diagnose1 = menuBar()->addMenu(QStringLiteral("Diagnose"));
+    Vestra1 = Diagnose1->addAction(QStringLiteral("Vestra dyn. Daten 50"));
+    Melderverschmutzung1 = Diagnose1->addAction(QStringLiteral("Melderverschmutzung"));
+    connect(Vestra1, &QAction::triggered, this, &TForm1::Vestra1Click);
+    connect(Melderverschmutzung1, &QAction::triggered, this, &TForm1::Melderverschmutzung1Click);
+}
+
+void TForm1::Vestra1Click() {
+    if (Form2) {
+        Form2->showAndRaise();
+    }
+}
+
+void TForm1::Melderverschmutzung1Click() {
+    if (Form3) {
+        Form3->showAndRaise();
+    }
 }
 
 // The stored settings of Serial1, written in the component's declaration order as loading the

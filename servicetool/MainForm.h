@@ -21,6 +21,9 @@ class RadioGroup;
 
 namespace servicetool {
 
+class TForm2;
+class TForm3;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -42,6 +45,13 @@ public:
     QMenu* Datei1 = nullptr;
     QAction* Speichernunter1 = nullptr;
     QAction* Beenden1 = nullptr;
+    QMenu* Diagnose1 = nullptr;
+    QAction* Vestra1 = nullptr;
+    QAction* Melderverschmutzung1 = nullptr;
+
+    // The diagnose windows, created after this one at start-up and owned by it.
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
 
     const PromptSession& session() const { return m_session; }
     bool Version2Selected() const { return m_session.version2(); }
@@ -55,6 +65,8 @@ public slots:
     void Timer1Timer();
     void Speichernunter1Click();
     void Beenden1Click();
+    void Vestra1Click();
+    void Melderverschmutzung1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

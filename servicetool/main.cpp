@@ -1,8 +1,10 @@
 // korveltool: the service session at the panel controller plus the offline diagnose windows.
 
+#include "DiagnoseWindows.h"
 #include "MainForm.h"
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
+#include "toolkit/HelpLauncher.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -30,10 +32,12 @@ int main(int argc, char** argv) {
     // The registry probed COM1 to COM4 at start; the main window's port is chosen among
     // COM1 to COM9, so the probe is extended before any window exists.
     COMManager().ScanPorts(9);
+    toolkit::setHelpFile(QStringLiteral("HilfeKorvelTool.chm"));
 
     // The windows, in their creation order. The main window comes first; closing it ends the
     // program. The diagnose windows follow, created hidden.
     servicetool::TForm1 form1;
+    servicetool::createDiagnoseWindows(form1);
     // Ports that come and go reach the registry through the main window's hook chain.
     new toolkit::DeviceChangeNotifier(&form1);
 

@@ -3,6 +3,7 @@
 #include "serial/Serial.h"
 
 #include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 #include <memory>
 #include <termios.h>
@@ -199,6 +200,36 @@ TEST_F(PtyTest, AFarEndThatDiesLeavesNothingToReadAndNoSpin) {
     EXPECT_EQ(serial.ReadBuf(buf, 4), 0);
     serial.Close();
     EXPECT_FALSE(serial.Active());
+}
+
+// What the line-event thread will wait on: arriving bytes end the wait with EV_RXCHAR, and
+// clearing the mask from another thread ends it at once with an empty mask.
+TEST_F(PtyTest, TheEventWaitSeesNewBytesAndEndsWhenTheMaskIsCleared) {
+    TSerial serial;
+    ASSERT_TRUE(serial.Open());
+    const comm::HANDLE h = serial.Handle();
+    ASSERT_TRUE(comm::SetCommMask(h, comm::EV_RXCHAR | comm::EV_CTS));
+
+    comm::DWORD mask = 0;
+    auto waiter =
+        std::async(std::launch::async, [&] { return comm::WaitCommEvent(h, &mask, nullptr); });
+    // Should an assertion end the test early, the wait is ended before the future joins it.
+    struct WakeOnExit {
+        comm::HANDLE h;
+        ~WakeOnExit() { comm::SetCommMask(h, 0); }
+    } wake{h};
+    ASSERT_TRUE(com1.write("x"));
+    ASSERT_EQ(waiter.wait_for(2s), std::future_status::ready);
+    EXPECT_TRUE(waiter.get());
+    EXPECT_EQ(mask, comm::EV_RXCHAR);
+    EXPECT_EQ(serial.ReadString(), "x");
+
+    waiter = std::async(std::launch::async, [&] { return comm::WaitCommEvent(h, &mask, nullptr); });
+    EXPECT_EQ(waiter.wait_for(100ms), std::future_status::timeout);
+    serial.Close(); // clears the mask before the handle goes
+    ASSERT_EQ(waiter.wait_for(2s), std::future_status::ready);
+    waiter.get();
+    EXPECT_EQ(mask, 0u);
 }
 
 } // namespace

@@ -15,6 +15,21 @@
 
 namespace testing_support {
 
+namespace {
+
+// Removes the folder when the test process ends.
+struct FolderRemoval {
+    std::string path;
+    ~FolderRemoval() {
+        for (int n = 1; n <= 99; ++n) {
+            ::unlink((path + "/COM" + std::to_string(n)).c_str());
+        }
+        ::rmdir(path.c_str());
+    }
+};
+
+} // namespace
+
 const std::string& portFolder() {
     static const std::string folder = [] {
         std::string templ = "/tmp/korvel-servicetool-XXXXXX";
@@ -28,6 +43,7 @@ const std::string& portFolder() {
         }
         return path;
     }();
+    static const FolderRemoval removal{folder};
     return folder;
 }
 

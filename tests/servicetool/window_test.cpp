@@ -4,6 +4,7 @@
 #include "toolkit/LineView.h"
 #include "toolkit/RadioGroup.h"
 
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -26,6 +27,13 @@ TEST(ServiceWindow, StartsIdleWithVersion2LineSettingsAndTheGermanControls) {
     WindowOnPty w;
     auto& f = *w.form;
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Korvel-Tool"));
+    f.show();
+    EXPECT_EQ(f.centralWidget()->size(), QSize(612, 464));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize());
+    EXPECT_EQ(f.menuBar()->actions().at(0)->text(), QStringLiteral("Datei"));
+    EXPECT_EQ(f.Speichernunter1->text(), QStringLiteral("Speichern unter"));
+    EXPECT_EQ(f.Beenden1->text(), QStringLiteral("Beenden"));
+    EXPECT_EQ(f.BitBtn3->text(), QStringLiteral("&Hilfe"));
     EXPECT_EQ(f.RadioGroup2->itemIndex(), 1);
     EXPECT_EQ(f.RadioGroup1->itemIndex(), 0);
     EXPECT_TRUE(f.Version2Selected());
@@ -177,4 +185,22 @@ TEST(ServiceWindow, PortThatCannotBeOpenedIsReportedInTheView) {
     EXPECT_FALSE(w.form->Timer1->isActive());
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
     EXPECT_TRUE(w.form->BitBtn2->isHidden());
+}
+
+TEST(ServiceWindow, SaveAsAsksWithTheRtfFilterAndReportsAFailedWrite) {
+    WindowOnPty w;
+    ASSERT_TRUE(w.connect());
+    w.form->Speichernunter1Click(); // cancelled: nothing happens
+    ASSERT_EQ(w.dialogs.fileOptions.size(), 1u);
+    EXPECT_EQ(w.dialogs.fileOptions[0].filter,
+              QStringLiteral("RichText [*.rtf]|*.rtf|Alle Files [*.*]|*.*"));
+    EXPECT_EQ(w.dialogs.fileOptions[0].defaultExtension, QStringLiteral("rtf"));
+    EXPECT_FALSE(w.dialogs.fileOptions[0].confirmOverwrite);
+    EXPECT_TRUE(w.dialogs.messages().isEmpty());
+
+    const QStringList before = viewLines(*w.form);
+    w.dialogs.fileAnswers.push_back(QStringLiteral("/nonexistent/folder/protokoll.rtf"));
+    w.form->Speichernunter1Click();
+    EXPECT_EQ(w.dialogs.messages().size(), 1);
+    EXPECT_EQ(viewLines(*w.form), before);
 }

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <map>
 #include <string>
 
 namespace {
@@ -45,75 +47,116 @@ void usage() {
         stderr);
 }
 
+bool toNumber(const char* text, long& out) {
+    if (!text || !*text) {
+        return false;
+    }
+    char* end = nullptr;
+    out = std::strtol(text, &end, 10);
+    return *end == 0;
+}
+
+// Each option with a value: how to take it; false when the value is not acceptable.
+using Setter = std::function<bool(panelsim::Options&, long)>;
+
+const std::map<std::string, Setter>& numberOptions() {
+    static const std::map<std::string, Setter> options = {
+        {"--version",
+         [](auto& o, long v) {
+             o.version = int(v);
+             return v == 1 || v == 2;
+         }},
+        {"--port",
+         [](auto& o, long v) {
+             o.comPort = int(v);
+             return v >= 1 && v <= 99;
+         }},
+        {"--seed",
+         [](auto& o, long v) {
+             o.seed = unsigned(v);
+             return true;
+         }},
+        {"--restart-delay",
+         [](auto& o, long v) {
+             o.restartDelayMs = int(v);
+             return true;
+         }},
+        {"--prompts",
+         [](auto& o, long v) {
+             o.prompts = int(v);
+             return v >= 1;
+         }},
+        {"--baud",
+         [](auto& o, long v) {
+             o.baud = v;
+             return v > 0;
+         }},
+        {"--max-piece",
+         [](auto& o, long v) {
+             o.maxPieceBytes = int(v);
+             return v >= 1;
+         }},
+        {"--max-gap",
+         [](auto& o, long v) {
+             o.maxGapMs = int(v);
+             return v >= 0;
+         }},
+        {"--sessions",
+         [](auto& o, long v) {
+             o.sessions = int(v);
+             return v >= 0;
+         }},
+        {"--linger",
+         [](auto& o, long v) {
+             o.lingerMs = int(v);
+             return true;
+         }},
+    };
+    return options;
+}
+
+bool parseOne(const std::string& a, const char* value, bool& usedValue, panelsim::Options& o,
+              std::string& reportFile) {
+    usedValue = true;
+    if (auto it = numberOptions().find(a); it != numberOptions().end()) {
+        long n = 0;
+        return toNumber(value, n) && it->second(o, n);
+    }
+    if (a == "--ports" || a == "--report") {
+        (a == "--ports" ? o.portsDir : reportFile) = value ? value : "";
+        return value != nullptr;
+    }
+    if (a == "--expect") {
+        o.expectLetter = value ? value[0] : 0;
+        return value && std::strlen(value) == 1;
+    }
+    usedValue = false;
+    if (a == "--restart-on-enter") {
+        o.restartOnEnter = true;
+        o.restartDelayMs = -1;
+    } else if (a == "--no-line-check") {
+        o.checkLine = false;
+    } else if (a == "--quiet") {
+        o.verbose = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool parse(int argc, char** argv, panelsim::Options& o, std::string& reportFile) {
     bool lingerGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        auto number = [&](auto& target) {
-            const char* v = value();
-            if (!v) {
-                return false;
-            }
-            char* end = nullptr;
-            const long n = std::strtol(v, &end, 10);
-            if (*end) {
-                return false;
-            }
-            target = static_cast<std::remove_reference_t<decltype(target)>>(n);
-            return true;
-        };
-        bool ok = true;
-        if (a == "--version")
-            ok = number(o.version) && (o.version == 1 || o.version == 2);
-        else if (a == "--port")
-            ok = number(o.comPort) && o.comPort >= 1 && o.comPort <= 99;
-        else if (a == "--ports") {
-            const char* v = value();
-            ok = v;
-            if (v)
-                o.portsDir = v;
-        } else if (a == "--seed")
-            ok = number(o.seed);
-        else if (a == "--restart-delay")
-            ok = number(o.restartDelayMs);
-        else if (a == "--restart-on-enter") {
-            o.restartOnEnter = true;
-            o.restartDelayMs = -1;
-        } else if (a == "--prompts")
-            ok = number(o.prompts) && o.prompts >= 1;
-        else if (a == "--baud")
-            ok = number(o.baud) && o.baud > 0;
-        else if (a == "--max-piece")
-            ok = number(o.maxPieceBytes) && o.maxPieceBytes >= 1;
-        else if (a == "--max-gap")
-            ok = number(o.maxGapMs) && o.maxGapMs >= 0;
-        else if (a == "--expect") {
-            const char* v = value();
-            ok = v && std::strlen(v) == 1;
-            if (ok)
-                o.expectLetter = v[0];
-        } else if (a == "--sessions")
-            ok = number(o.sessions) && o.sessions >= 0;
-        else if (a == "--linger") {
-            ok = number(o.lingerMs);
-            lingerGiven = true;
-        } else if (a == "--no-line-check")
-            o.checkLine = false;
-        else if (a == "--report") {
-            const char* v = value();
-            ok = v;
-            if (v)
-                reportFile = v;
-        } else if (a == "--quiet")
-            o.verbose = false;
-        else
-            ok = false;
-        if (!ok) {
+        bool usedValue = false;
+        if (!parseOne(a, i + 1 < argc ? argv[i + 1] : nullptr, usedValue, o, reportFile)) {
             std::fprintf(stderr, "panelsim: bad option %s\n", a.c_str());
             return false;
         }
+        lingerGiven = lingerGiven || a == "--linger";
+        i += usedValue ? 1 : 0;
     }
+    // An endless run waits for the program to close the port after each dialogue.
     if (o.sessions == 0 && !lingerGiven) {
         o.lingerMs = -1;
     }

@@ -17,8 +17,17 @@
 namespace comm::posix {
 
 PortState::~PortState() {
+    release();
     if (wakeFd >= 0) {
         ::close(wakeFd);
+    }
+}
+
+void PortState::release() {
+    std::lock_guard io(ioMutex);
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
     }
 }
 
@@ -85,6 +94,19 @@ std::shared_ptr<PortState> PosixBackend::find(HANDLE h) {
     return it == m_ports.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<PortState> PosixBackend::live(HANDLE h) {
+    auto state = find(h);
+    if (!state) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (state->fd < 0) {
+        SetLastError(ERROR_DEVICE_REMOVED);
+        return nullptr;
+    }
+    return state;
+}
+
 HANDLE PosixBackend::CreateFileA(const std::string& name, DWORD /*access*/, DWORD /*share*/,
                                  DWORD /*creation*/, DWORD /*flags*/) {
     const auto number = portNumberOfName(name);
@@ -116,8 +138,9 @@ HANDLE PosixBackend::CreateFileA(const std::string& name, DWORD /*access*/, DWOR
     auto state = std::make_shared<PortState>(fd, wakeFd);
     state->dcb = defaultDcb();
     std::lock_guard lock(m_mutex);
-    m_ports[fd] = std::move(state);
-    return fd;
+    const HANDLE handle = m_nextHandle++;
+    m_ports[handle] = std::move(state);
+    return handle;
 }
 
 BOOL PosixBackend::CloseHandle(HANDLE h) {
@@ -134,16 +157,19 @@ BOOL PosixBackend::CloseHandle(HANDLE h) {
     state->eventMask = 0;
     const std::uint64_t one = 1;
     (void)!::write(state->wakeFd, &one, sizeof one);
-    std::lock_guard io(state->ioMutex);
-    (void)ioctl(state->fd, TIOCNXCL);
-    ::close(state->fd);
-    state->fd = -1;
+    {
+        std::lock_guard io(state->ioMutex);
+        if (state->fd >= 0) {
+            (void)ioctl(state->fd, TIOCNXCL);
+        }
+    }
+    state->release();
     return 1;
 }
 
 BOOL PosixBackend::SetupComm(HANDLE h, DWORD /*inQueue*/, DWORD /*outQueue*/) {
     // The tty layer's queues have a fixed size; asking for a size is no failure.
-    return find(h) ? 1 : fail(ERROR_INVALID_HANDLE);
+    return live(h) ? 1 : 0;
 }
 
 BOOL PosixBackend::BuildCommDCBA(const std::string& def, DCB* dcb) {
@@ -154,9 +180,9 @@ BOOL PosixBackend::BuildCommDCBA(const std::string& def, DCB* dcb) {
 }
 
 BOOL PosixBackend::SetCommState(HANDLE h, const DCB* dcb) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     termios tio{};
     if (tcgetattr(state->fd, &tio) != 0) {
@@ -180,9 +206,9 @@ BOOL PosixBackend::SetCommState(HANDLE h, const DCB* dcb) {
 }
 
 BOOL PosixBackend::GetCommState(HANDLE h, DCB* dcb) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     termios tio{};
     if (!dcb || tcgetattr(state->fd, &tio) != 0) {
@@ -209,6 +235,12 @@ BOOL PosixBackend::SetCommMask(HANDLE h, DWORD mask) {
     if (!state) {
         return fail(ERROR_INVALID_HANDLE);
     }
+    {
+        std::lock_guard io(state->ioMutex);
+        if (state->fd >= 0) {
+            state->baseline = takeSnapshot(state->fd);
+        }
+    }
     state->eventMask = mask;
     // A pending WaitCommEvent returns at once with an empty mask, as on Windows.
     const std::uint64_t one = 1;
@@ -219,8 +251,11 @@ BOOL PosixBackend::SetCommMask(HANDLE h, DWORD mask) {
 BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred,
                                        BOOL /*wait*/) {
     // Transfers here complete inside ReadFile/WriteFile; the record holds their outcome.
-    if (!find(h) || !ov) {
-        return fail(ERROR_INVALID_HANDLE);
+    if (!live(h)) {
+        return 0;
+    }
+    if (!ov) {
+        return fail(ERROR_INVALID_PARAMETER);
     }
     if (transferred) {
         *transferred = static_cast<DWORD>(ov->InternalHigh);

@@ -38,9 +38,13 @@ public:
 
 private:
     std::shared_ptr<PortState> find(HANDLE h);
+    // The state of a handle whose device is still open; else sets the last error.
+    std::shared_ptr<PortState> live(HANDLE h);
 
     std::mutex m_mutex;
     std::map<HANDLE, std::shared_ptr<PortState>> m_ports;
+    // Handles are never given out twice, so an abandoned handle cannot reach a later port.
+    HANDLE m_nextHandle = 0x100;
 };
 
 } // namespace comm::posix

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -89,12 +88,12 @@ void complete(OVERLAPPED* ov, DWORD count) {
 } // namespace
 
 BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERLAPPED* ov) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (read) {
         *read = 0;
     }
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     if (state->gone) {
         return fail(ERROR_DEVICE_REMOVED);
@@ -134,6 +133,7 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
         ready = r > 0 && (p.revents & POLLIN);
     }
     if (got == 0 && state->gone) {
+        state->release();
         return fail(ERROR_DEVICE_REMOVED);
     }
     if (read) {
@@ -145,12 +145,12 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
 
 BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written,
                              OVERLAPPED* ov) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (written) {
         *written = 0;
     }
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     if (state->gone) {
         return fail(ERROR_DEVICE_REMOVED);
@@ -196,9 +196,9 @@ BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* writ
 }
 
 BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
-    const auto state = find(h);
+    const auto state = live(h);
     if (!state) {
-        return fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
     if (errors) {
         *errors = 0;
@@ -215,6 +215,7 @@ BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
         }
     }
     if (state->gone && inQueue <= 0) {
+        state->release();
         return fail(ERROR_DEVICE_REMOVED);
     }
     int outQueue = 0;
@@ -229,19 +230,9 @@ BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
     return 1;
 }
 
-namespace {
+namespace {} // namespace
 
-// What the event wait compares between two looks at the line.
-struct LineSnapshot {
-    int inQueue = 0;
-    int outQueue = 0;
-    int modem = 0;
-    bool haveModem = false;
-    serial_icounter_struct counts{};
-    bool haveCounts = false;
-};
-
-LineSnapshot snapshot(int fd) {
+LineSnapshot takeSnapshot(int fd) {
     LineSnapshot s;
     if (ioctl(fd, TIOCINQ, &s.inQueue) != 0) {
         s.inQueue = 0;
@@ -250,9 +241,13 @@ LineSnapshot snapshot(int fd) {
         s.outQueue = 0;
     }
     s.haveModem = ioctl(fd, TIOCMGET, &s.modem) == 0;
+#if defined(TIOCGICOUNT)
     s.haveCounts = ioctl(fd, TIOCGICOUNT, &s.counts) == 0;
+#endif
     return s;
 }
+
+namespace {
 
 DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b) {
     DWORD ev = 0;
@@ -269,6 +264,7 @@ DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b) {
         ev |= (changed & TIOCM_CD) ? EV_RLSD : 0;
         ev |= ((a.modem & TIOCM_RI) && !(b.modem & TIOCM_RI)) ? EV_RING : 0;
     }
+#if defined(TIOCGICOUNT)
     if (a.haveCounts && b.haveCounts) {
         ev |= b.counts.brk != a.counts.brk ? EV_BREAK : 0;
         ev |= (b.counts.frame != a.counts.frame || b.counts.overrun != a.counts.overrun ||
@@ -276,6 +272,7 @@ DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b) {
                   ? EV_ERR
                   : 0;
     }
+#endif
     return ev;
 }
 
@@ -293,7 +290,7 @@ BOOL PosixBackend::WaitCommEvent(HANDLE h, DWORD* mask, OVERLAPPED* ov) {
     if (state->eventMask == 0) {
         return fail(ERROR_INVALID_PARAMETER);
     }
-    if (state->gone) {
+    if (state->gone || state->fd < 0) {
         // A waiter that retries after a failure must not spin until the port is closed.
         pollfd p{state->wakeFd, POLLIN, 0};
         (void)::poll(&p, 1, 100);
@@ -301,14 +298,6 @@ BOOL PosixBackend::WaitCommEvent(HANDLE h, DWORD* mask, OVERLAPPED* ov) {
     }
     std::uint64_t drained = 0;
     while (::read(state->wakeFd, &drained, sizeof drained) > 0) {
-    }
-    LineSnapshot before;
-    {
-        std::lock_guard io(state->ioMutex);
-        if (state->fd < 0) {
-            return fail(ERROR_INVALID_HANDLE);
-        }
-        before = snapshot(state->fd);
     }
     for (;;) {
         pollfd p{state->wakeFd, POLLIN, 0};
@@ -325,12 +314,14 @@ BOOL PosixBackend::WaitCommEvent(HANDLE h, DWORD* mask, OVERLAPPED* ov) {
             state->gone = true;
             return fail(ERROR_DEVICE_REMOVED);
         }
-        const LineSnapshot now = snapshot(state->fd);
+        LineSnapshot& before = state->baseline;
+        const LineSnapshot now = takeSnapshot(state->fd);
         const DWORD ev = eventsBetween(before, now) & state->eventMask;
         if (now.inQueue < before.inQueue) {
             before.inQueue = now.inQueue; // someone read: count new arrivals from here
         }
         if (ev != 0) {
+            before = now;
             *mask = ev;
             complete(ov, 0);
             return 1;

@@ -1,0 +1,31 @@
+#pragma once
+// Small pieces the two decoder windows share: their drop-down boxes and the "Berechnen" row.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QComboBox;
+class QObject;
+class QWidget;
+
+namespace servicetool {
+
+// An editable drop-down list with a prompt text, that keeps what the user types out of its list
+// and copes with long lists.
+QComboBox* makeEntryBox(const QString& prompt, QWidget* parent);
+
+// The text of the entry now selected: the box's text when it is one of the entries, else empty.
+QString selectedEntry(const QComboBox* box);
+
+// Calls onChange once whenever the user changes the box, by picking an entry (the same one
+// again included) or by editing its text.
+void onEntryChanged(QComboBox* box, QObject* context, std::function<void()> onChange);
+
+// Opens a topic ("::name.htm") of the program's help file.
+void showProgramHelp(const QString& topic);
+
+// Replaces all entries without announcing a change, keeping the box's text.
+void replaceEntries(QComboBox* box, const QStringList& entries);
+
+} // namespace servicetool

@@ -1,0 +1,12 @@
+#pragma once
+// The start-up of korveltool creates the diagnose windows after the main window, hidden and
+// owned by it; the "Diagnose" menu shows them.
+
+namespace servicetool {
+
+class TForm1;
+
+// Creates the bus-element window and then the detector window (which reads its file list now).
+void createDiagnoseWindows(TForm1& mainWindow);
+
+} // namespace servicetool
