@@ -1,0 +1,284 @@
+// Figures of the capture window: cost of a poll tick and of a trim, lines lost over a pty at
+// 9600 baud, idle CPU while recording, resident memory with a full display.
+//
+//   capture_bench [--poll-ms N]   (the lines_lost run polls every N ms; 100 as the program)
+#include "printcapture/CaptureWindow.h"
+#include "serial/Serial.h"
+#include "toolkit/LineView.h"
+#include "toolkit/ProgramFolder.h"
+#include "toolkit/Win1252.h"
+#include "tools/printersim/PrintedLines.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextBlock>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using printcapture::TForm1;
+
+QString g_ports;
+
+void makePortsDir() {
+    char pattern[] = "/tmp/korvel-capbench-XXXXXX";
+    const char* dir = ::mkdtemp(pattern);
+    g_ports = QString::fromLocal8Bit(dir != nullptr ? dir : "/tmp");
+    ::setenv("KORVEL_PORTS", dir != nullptr ? dir : "/tmp", 1);
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return done();
+}
+
+class Sim {
+public:
+    Sim(int com, const QStringList& options) : m_com(com) {
+        QStringList args{toolkit::programFolder() + QStringLiteral("printersim"), "--ports",
+                         g_ports, "--com", QString::number(com)};
+        args << options;
+        std::vector<QByteArray> bytes;
+        for (const QString& a : args) {
+            bytes.push_back(a.toLocal8Bit());
+        }
+        std::vector<char*> argv;
+        for (QByteArray& b : bytes) {
+            argv.push_back(b.data());
+        }
+        argv.push_back(nullptr);
+        if (::posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+            m_pid = -1;
+        }
+    }
+    ~Sim() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            int status = 0;
+            ::waitpid(m_pid, &status, 0);
+        }
+    }
+    bool ready() const {
+        const QString link = g_ports + QStringLiteral("/COM") + QString::number(m_com);
+        if (!waitUntil([&] { return QFileInfo::exists(link); }, 5000)) {
+            return false;
+        }
+        COMManager().ScanPorts(8);
+        COMManager().Rescan(); // ports that came after the first scan
+        return COMManager().HasPort(m_com);
+    }
+
+private:
+    int m_com;
+    pid_t m_pid = -1;
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+std::string line80(int i) {
+    std::string s = (i % 3 == 0 ? "  " : "") + std::to_string(i) + "  St\x94rung Melder ";
+    s.resize(80, 'x');
+    return s;
+}
+
+// A display of `lines` lines of 80 characters; the text limit is lifted so it can hold them.
+void fill(TForm1& f, int lines) {
+    f.RichEdit1->clear();
+    f.RichEdit1->setTextLimit(0);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    for (int i = 0; i < lines; ++i) {
+        f.RichEdit1->appendEntry8(line80(i), i % 3 == 0 ? QTextCharFormat() : bold);
+    }
+    QCoreApplication::processEvents();
+}
+
+// One receive poll that shows one line, with the repaint it causes.
+double tickMicros(int displayLines) {
+    TForm1 f;
+    f.MaxLines = 32000;
+    f.show();
+    fill(f, displayLines);
+    std::vector<double> us;
+    for (int i = 0; i < 300; ++i) {
+        f.ReceiveBuffer.append(line80(i) + "\x0A\x0D");
+        QElapsedTimer t;
+        t.start();
+        f.Timer1Timer();
+        QCoreApplication::processEvents();
+        us.push_back(static_cast<double>(t.nsecsElapsed()) / 1000.0);
+    }
+    return median(us);
+}
+
+long rssKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& l : f.readAll().split('\n')) {
+        if (l.startsWith("VmRSS:")) {
+            return l.mid(6).trimmed().split(' ').first().toLong();
+        }
+    }
+    return 0;
+}
+
+double rssMb32000() {
+    TForm1 f;
+    f.show();
+    fill(f, 32000);
+    return static_cast<double>(rssKb()) / 1024.0;
+}
+
+double trimMillis() {
+    TForm1 f;
+    f.MaxLines = 32000;
+    f.show();
+    std::vector<double> ms;
+    for (int rep = 0; rep < 5; ++rep) {
+        fill(f, 32000 + 50);
+        QElapsedTimer t;
+        t.start();
+        f.Timer2Timer();
+        QCoreApplication::processEvents();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
+// Lines of the printout that do not appear, unchanged and in order, in the display.
+int linesLost(int pollMs) {
+    constexpr int kLines = 2000;
+    constexpr int kSeed = 3;
+    Sim sim(6, {"--lines", QString::number(kLines), "--seed", QString::number(kSeed), "--baud"});
+    if (!sim.ready()) {
+        return kLines;
+    }
+    TForm1 f;
+    f.Serial1.setCOMPort(6);
+    f.show();
+    if (pollMs != TForm1::kPollMs) {
+        f.setTimerPeriodsForTest(pollMs, TForm1::kKeepAliveMs);
+    }
+    f.Start1Click();
+    // Done when nothing new arrived for a while and the backlog is drained.
+    QElapsedTimer quiet;
+    quiet.start();
+    int lastCount = 0;
+    waitUntil(
+        [&] {
+            const int n = f.RichEdit1->lineCount();
+            if (n != lastCount || !f.ReceiveBuffer.empty()) {
+                lastCount = n;
+                quiet.restart();
+            }
+            return n >= kLines + 1 || quiet.elapsed() > 5000;
+        },
+        600000);
+    f.Stop1Click();
+
+    int lost = 0;
+    QTextBlock block = f.RichEdit1->document()->firstBlock().next(); // after the start marker
+    for (int i = 0; i < kLines; ++i) {
+        const QString want = toolkit::fromWin1252(printersim::makeLine(kSeed, i).shown);
+        QTextBlock probe = block;
+        int ahead = 0;
+        while (probe.isValid() && probe.text() != want && ahead < 20) {
+            probe = probe.next();
+            ++ahead;
+        }
+        if (probe.isValid() && probe.text() == want) {
+            block = probe.next();
+        } else {
+            ++lost;
+        }
+    }
+    return lost;
+}
+
+double cpuSeconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double idleCpuPercent() {
+    Sim sim(7, {"--lines", "0"});
+    if (!sim.ready()) {
+        return -1;
+    }
+    TForm1 f;
+    f.Serial1.setCOMPort(7);
+    f.show();
+    f.Start1Click();
+    waitUntil([] { return false; }, 500);
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    // The real event loop, not a polling wait: what the program does while recording.
+    QTimer::singleShot(10000, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    const double pct = 100.0 * (cpuSeconds() - cpu0) / (static_cast<double>(t.elapsed()) / 1e3);
+    f.Stop1Click();
+    return pct;
+}
+
+void print(const char* name, double value) {
+    std::printf("%s %.3g\n", name, value);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    makePortsDir();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    int pollMs = TForm1::kPollMs;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "--poll-ms") {
+            pollMs = std::max(1, std::atoi(argv[i + 1]));
+        }
+    }
+    COMManager();
+    // Measured first, before other runs leave freed memory in the heap.
+    const double rss = rssMb32000();
+    print("capture.tick_us.500", tickMicros(500));
+    print("capture.tick_us.32000", tickMicros(32000));
+    print("capture.trim_ms.32000", trimMillis());
+    print("capture.lines_lost", linesLost(pollMs));
+    print("capture.idle_cpu_pct", idleCpuPercent());
+    print("capture.rss_mb.32000", rss);
+    QDir(g_ports).removeRecursively();
+    return 0;
+}

@@ -1,0 +1,111 @@
+#pragma once
+// DruckKorvel's main window: records the panel's printer output from the serial port.
+
+#include "CapturePipeline.h"
+#include "serial/Serial.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QTextCharFormat>
+#include <array>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace toolkit {
+class LineView;
+}
+
+namespace printcapture {
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kPollMs = 100;        // Timer1: one line per poll
+    static constexpr int kKeepAliveMs = 10000; // Timer2: DC1 and line-limit trim
+    static constexpr int kTextLimit = 100000;  // characters of the display
+    static constexpr int kDefaultMaxLines = 12000;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls.
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr; // Start
+    QToolButton* SpeedButton2 = nullptr; // Stop
+    QToolButton* SpeedButton3 = nullptr; // Löschen
+    QToolButton* SpeedButton4 = nullptr; // Beenden
+    toolkit::LineView* RichEdit1 = nullptr;
+    std::array<QLabel*, 6> StatusBar1{};
+    QMenu* Datei1 = nullptr;
+    QAction* lschen1 = nullptr; // "Anzeige löschen"
+    QAction* Start1 = nullptr;
+    QAction* Stop1 = nullptr;
+    QAction* Beenden1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Kopieren1 = nullptr;
+    QAction* Lschen2 = nullptr; // "Alles Löschen"
+    QAction* AllesMarkieren1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    TSerial Serial1;
+
+    // Window state.
+    LineBuffer ReceiveBuffer;
+    int MaxLines = kDefaultMaxLines;
+    bool PortWasActive = false;
+    QString AVerz;
+
+    // Text of status panel 0..5.
+    QString panelText(int index) const;
+    LineStyle currentStyle() const { return m_currentStyle; }
+    void UpdateStatus();
+    std::string ConvertLine(const std::string& line) const;
+
+    // Test-only: shortens the timer periods so a test need not wait 100 ms per line or 10 s
+    // per keep-alive. The program never calls this.
+    void setTimerPeriodsForTest(int pollMs, int keepAliveMs);
+
+public slots:
+    void Start1Click();
+    void Stop1Click();
+    void Timer1Timer();
+    void Timer2Timer();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void lschen1Click();
+    void Lschen2Click();
+    void Kopieren1Click();
+    void AllesMarkieren1Click();
+    void PopupMenu1Popup();
+    void Beenden1Click();
+
+private:
+    void FormCreate();
+    void loadSerialLayout();
+    void createToolBar();
+    void createMenus();
+    void createDisplay();
+    void createStatusBar();
+    void createTimers();
+    void showContextMenu(const QPoint& pos);
+
+    void setPanel(int index, const QString& text);
+    void setCurrentStyle(LineStyle style) { m_currentStyle = style; }
+    // Appends with the current style, making room at the text limit instead of dropping.
+    void appendLine(const std::string& win1252);
+    void appendMarker(const std::string& marker);
+    void showReceivedLine(const std::string& line);
+    QTextCharFormat formatFor(LineStyle style) const;
+
+    LineStyle m_currentStyle = LineStyle::Regular;
+};
+
+} // namespace printcapture

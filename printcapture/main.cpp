@@ -1,0 +1,31 @@
+// DruckKorvel: records what the fire-alarm panel prints on its serial printer port.
+#include "CaptureWindow.h"
+#include "serial/Serial.h"
+#include "toolkit/DeviceChangeNotifier.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("DruckKorvel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("DruckKorvel"));
+
+    // Standard buttons read "Ja", "Nein", "Abbrechen".
+    QTranslator qtGerman;
+    if (qtGerman.load(QStringLiteral("qtbase_de"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtGerman);
+    }
+
+    // The port registry exists before any window, as the serial module's start-up makes it.
+    COMManager();
+    printcapture::TForm1 form;
+    // The window's start-up step ran while only COM1 to COM4 were known.
+    COMManager().ScanPorts(8);
+    // Ports that come and go reach the registry through the main window's hook chain.
+    new toolkit::DeviceChangeNotifier(&form);
+    form.show();
+    return QApplication::exec();
+}

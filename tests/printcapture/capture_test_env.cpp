@@ -1,0 +1,146 @@
+#include "capture_test_env.h"
+
+#include "toolkit/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <csignal>
+#include <cstdlib>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace capturetest {
+
+namespace {
+
+// Runs before main, so the registry's first probe already sees the private folder.
+QString makePortsDir() {
+    char pattern[] = "/tmp/korvel-capture-XXXXXX";
+    const char* dir = ::mkdtemp(pattern);
+    const QString path = dir != nullptr ? QString::fromLocal8Bit(dir) : QStringLiteral("/tmp");
+    ::setenv("KORVEL_PORTS", path.toLocal8Bit().constData(), 1);
+    // Links to nothing hide whatever adapters this machine has under the built-in names.
+    for (int n = 1; n <= 9; ++n) {
+        const QByteArray link = (path + QStringLiteral("/COM%1").arg(n)).toLocal8Bit();
+        [[maybe_unused]] const int rc = ::symlink("/nonexistent-port", link.constData());
+    }
+    return path;
+}
+
+const QString g_portsDir = makePortsDir();
+
+struct CleanUp {
+    ~CleanUp() { QDir(g_portsDir).removeRecursively(); }
+} g_cleanUp;
+
+} // namespace
+
+QString portsDir() {
+    return g_portsDir;
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs) {
+            return done();
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void runEvents(int ms) {
+    waitUntil([] { return false; }, ms);
+}
+
+PrinterSim::PrinterSim(int com, const QStringList& options) : m_com(com) {
+    static int counter = 0;
+    m_report = g_portsDir + QStringLiteral("/report-%1-%2.txt").arg(com).arg(++counter);
+    QStringList args{toolkit::programFolder() + QStringLiteral("printersim"),
+                     QStringLiteral("--ports"),
+                     g_portsDir,
+                     QStringLiteral("--com"),
+                     QString::number(com),
+                     QStringLiteral("--report"),
+                     m_report};
+    args << options;
+    std::vector<QByteArray> bytes;
+    for (const QString& a : args) {
+        bytes.push_back(a.toLocal8Bit());
+    }
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) {
+        argv.push_back(b.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0) {
+        m_pid = pid;
+    }
+}
+
+PrinterSim::~PrinterSim() {
+    if (m_pid > 0) {
+        ::kill(static_cast<pid_t>(m_pid), SIGTERM);
+        int status = 0;
+        ::waitpid(static_cast<pid_t>(m_pid), &status, 0);
+    }
+}
+
+void PrinterSim::kill() {
+    if (m_pid > 0) {
+        ::kill(static_cast<pid_t>(m_pid), SIGKILL);
+        int status = 0;
+        ::waitpid(static_cast<pid_t>(m_pid), &status, 0);
+        m_pid = -1;
+    }
+}
+
+bool PrinterSim::published(int timeoutMs) const {
+    const QString link = g_portsDir + QStringLiteral("/COM") + QString::number(m_com);
+    return waitUntil([&] { return QFileInfo(link).isSymLink() && QFileInfo::exists(link); },
+                     timeoutMs);
+}
+
+QString PrinterSim::report() const {
+    QFile f(m_report);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromLatin1(f.readAll());
+}
+
+QStringList PrinterSim::received() const {
+    QStringList bytes;
+    for (const QString& line : report().split(QLatin1Char('\n'))) {
+        const QStringList parts = line.split(QLatin1Char(' '));
+        if (parts.size() == 3 && parts[1] == QStringLiteral("rx")) {
+            bytes << parts[2].mid(2);
+        }
+    }
+    return bytes;
+}
+
+QList<long> PrinterSim::receivedTimes() const {
+    QList<long> times;
+    for (const QString& line : report().split(QLatin1Char('\n'))) {
+        const QStringList parts = line.split(QLatin1Char(' '));
+        if (parts.size() == 3 && parts[1] == QStringLiteral("rx")) {
+            times << parts[0].toLong();
+        }
+    }
+    return times;
+}
+
+} // namespace capturetest

@@ -1,0 +1,41 @@
+#pragma once
+// Shared set-up of the window tests: a private port folder (KORVEL_PORTS) made before the port
+// registry first looks, the printer simulator as a child process, and bounded waits.
+
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace capturetest {
+
+// The KORVEL_PORTS folder of this test process (under /tmp).
+QString portsDir();
+
+// Processes events until `done` holds or `timeoutMs` passes; returns `done()`.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+
+// Runs events for `ms` milliseconds.
+void runEvents(int ms);
+
+// The printer simulator on COM<com> of the test's port folder.
+class PrinterSim {
+public:
+    PrinterSim(int com, const QStringList& options);
+    ~PrinterSim(); // stops the simulator and waits for it
+
+    bool published(int timeoutMs = 5000) const;
+    void kill(); // as an unplugged cable: the pty goes away at once
+    QString report() const;
+    QString reportPath() const { return m_report; }
+    // Bytes the simulator received from the PC, in order, as "11", "13", ...
+    QStringList received() const;
+    // Milliseconds (simulator clock) at which it received each byte.
+    QList<long> receivedTimes() const;
+
+private:
+    int m_com;
+    QString m_report;
+    long long m_pid = -1;
+};
+
+} // namespace capturetest
