@@ -2,6 +2,7 @@
 
 #include "CaptureDisplay.h"
 #include "ToolbarIcons.h"
+#include "serial/StoredLayout.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
@@ -39,7 +40,7 @@ std::string timeNow() {
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("DruckKorvel"));
-    loadSerialLayout();
+    LoadStoredLayout(Serial1, 1, TBaudrate::br_009600);
     createDisplay();
     createToolBar();
     createMenus();
@@ -49,24 +50,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 }
 
 TForm1::~TForm1() = default;
-
-// The properties of Serial1 as the stored window layout writes them, in declaration order.
-void TForm1::loadSerialLayout() {
-    Serial1.setCOMPort(1);
-    Serial1.setThreadPriority(TThreadPriority::tpNormal);
-    Serial1.setBaudrate(TBaudrate::br_009600);
-    Serial1.setDataBits(TDataBits::db_8);
-    Serial1.setParityBit(TParityBit::none);
-    Serial1.setStopBits(TStopBits::sb_1);
-    Serial1.setBufSizeTrm(2048);
-    Serial1.setBufSizeRec(2048);
-    Serial1.setHandshakeRtsCts(false);
-    Serial1.setHandshakeDtrDsr(false);
-    Serial1.setHandshakeXOnXOff(false);
-    Serial1.setRecTimeOut(0);
-    Serial1.setTrmTimeOut(0);
-    Serial1.setSyncWait(true);
-}
 
 void TForm1::createDisplay() {
     RichEdit1 = new toolkit::LineView(this);

@@ -89,7 +89,6 @@ public slots:
 
 private:
     void FormCreate();
-    void loadSerialLayout();
     void createToolBar();
     void createMenus();
     void createDisplay();

@@ -4,6 +4,7 @@
 #include "TForm3.h"
 #include "TForm4.h"
 
+#include "serial/StoredLayout.h"
 #include "toolkit/LineView.h"
 #include "toolkit/RadioGroup.h"
 #include "toolkit/RtfWriter.h"
@@ -82,7 +83,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     // A single border that cannot be resized.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    loadSerialLayout();
+    LoadStoredLayout(Serial1, 1, TBaudrate::br_115200);
 
     SaveDialog1.defaultExtension = QStringLiteral("rtf");
     SaveDialog1.filter = QStringLiteral("RichText [*.rtf]|*.rtf|Alle Files [*.*]|*.*");
@@ -173,42 +174,6 @@ void TForm1::Melderverschmutzung1Click() {
     if (Form3) {
         Form3->showAndRaise();
     }
-}
-
-// The stored settings of Serial1, written in the component's declaration order as loading the
-// window's layout does.
-void TForm1::loadSerialLayout() {
-    Serial1.setCOMPort(1);
-    Serial1.setThreadPriority(TThreadPriority::tpNormal);
-    Serial1.setActive(false);
-    Serial1.setBaudrate(TBaudrate::br_115200);
-    Serial1.setDataBits(TDataBits::db_8);
-    Serial1.setParityBit(TParityBit::none);
-    Serial1.setStopBits(TStopBits::sb_1);
-    Serial1.setBufSizeTrm(2048);
-    Serial1.setBufSizeRec(2048);
-    Serial1.setHandshakeRtsCts(false);
-    Serial1.setHandshakeDtrDsr(false);
-    Serial1.setHandshakeXOnXOff(false);
-    Serial1.setRTSActive(false);
-    Serial1.setDTRActive(false);
-    Serial1.setXOnChar(17);
-    Serial1.setXOffChar(19);
-    Serial1.setXOffLimit(1600);
-    Serial1.setXOnLimit(400);
-    Serial1.setErrorChar('?');
-    Serial1.setEofChar(26);
-    Serial1.setEventChar(13);
-    Serial1.setDataSize(0);
-    Serial1.setContinueOnXOff(false);
-    Serial1.setUseErrorChar(false);
-    Serial1.setEliminateNullChar(false);
-    Serial1.setAbortOnError(false);
-    Serial1.setRecTimeOut(0);
-    Serial1.setTrmTimeOut(0);
-    Serial1.setSyncEventHandling(false);
-    Serial1.setEnableEvents(true);
-    Serial1.setSyncWait(true);
 }
 
 void TForm1::FormCreate() {

@@ -78,7 +78,6 @@ protected:
 private:
     void createControls();
     void createMenus();
-    void loadSerialLayout();
     void appendBlue(std::string_view win1252);
     void showReceived(const std::string& piece);
     void sendBurst(char letter);

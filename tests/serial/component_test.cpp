@@ -1,6 +1,7 @@
 // The serial component's properties and its open and close against the scripted backend.
 #include "FakeComm.h"
 #include "serial/Serial.h"
+#include "serial/StoredLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,20 @@ TEST(SerialProperties, FlowLimitsFollowTheReceiveBufferAndEachOther) {
 }
 
 // A stored layout writes XOffLimit while the initial XOnLimit 400 is still in force.
+TEST(SerialProperties, TheProgramsStoredLayoutKeepsTheInitialValuesButPortAndRate) {
+    FakeSerialWorld world{3, 7};
+    TSerial fresh;
+    TSerial s;
+    s.setXOffLimit(900); // the layout must put every property back, not only some
+    s.setHandshakeRtsCts(true);
+    LoadStoredLayout(s, 1, TBaudrate::br_115200);
+    EXPECT_EQ(s.COMPort(), 3); // COM1 is missing here
+    EXPECT_EQ(s.Baudrate(), TBaudrate::br_115200);
+    TSerialSettings expected = fresh.GetSettings();
+    expected.Baudrate = static_cast<std::uint8_t>(TBaudrate::br_115200);
+    EXPECT_EQ(s.GetSettings(), expected);
+}
+
 TEST(SerialProperties, ALayoutWithLowLimitsLoadsInDeclarationOrder) {
     FakeSerialWorld world{1};
     TSerial s;
