@@ -2,6 +2,7 @@
 // 9600 baud, idle CPU while recording, resident memory with a full display.
 //
 //   capture_bench [--poll-ms N]   (the lines_lost run polls every N ms; 100 as the program)
+#include "common/ChildProcess.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
@@ -23,10 +24,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <spawn.h>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -61,25 +61,11 @@ public:
         QStringList args{toolkit::programFolder() + QStringLiteral("printersim"), "--ports",
                          g_ports, "--com", QString::number(com)};
         args << options;
-        std::vector<QByteArray> bytes;
+        std::vector<std::string> argv;
         for (const QString& a : args) {
-            bytes.push_back(a.toLocal8Bit());
+            argv.push_back(a.toStdString());
         }
-        std::vector<char*> argv;
-        for (QByteArray& b : bytes) {
-            argv.push_back(b.data());
-        }
-        argv.push_back(nullptr);
-        if (::posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-            m_pid = -1;
-        }
-    }
-    ~Sim() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            int status = 0;
-            ::waitpid(m_pid, &status, 0);
-        }
+        m_process = std::make_unique<ChildProcess>(argv);
     }
     bool ready() const {
         const QString link = g_ports + QStringLiteral("/COM") + QString::number(m_com);
@@ -93,7 +79,7 @@ public:
 
 private:
     int m_com;
-    pid_t m_pid = -1;
+    std::unique_ptr<ChildProcess> m_process;
 };
 
 double median(std::vector<double> v) {

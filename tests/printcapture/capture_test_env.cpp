@@ -10,9 +10,6 @@
 #include <QThread>
 #include <csignal>
 #include <cstdlib>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -75,36 +72,17 @@ PrinterSim::PrinterSim(int com, const QStringList& options) : m_com(com) {
                      QStringLiteral("--report"),
                      m_report};
     args << options;
-    std::vector<QByteArray> bytes;
+    std::vector<std::string> argv;
     for (const QString& a : args) {
-        bytes.push_back(a.toLocal8Bit());
+        argv.push_back(a.toStdString());
     }
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes) {
-        argv.push_back(b.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0) {
-        m_pid = pid;
-    }
+    m_process = std::make_unique<ChildProcess>(argv);
 }
 
-PrinterSim::~PrinterSim() {
-    if (m_pid > 0) {
-        ::kill(static_cast<pid_t>(m_pid), SIGTERM);
-        int status = 0;
-        ::waitpid(static_cast<pid_t>(m_pid), &status, 0);
-    }
-}
+PrinterSim::~PrinterSim() = default;
 
 void PrinterSim::kill() {
-    if (m_pid > 0) {
-        ::kill(static_cast<pid_t>(m_pid), SIGKILL);
-        int status = 0;
-        ::waitpid(static_cast<pid_t>(m_pid), &status, 0);
-        m_pid = -1;
-    }
+    m_process->stop(SIGKILL);
 }
 
 bool PrinterSim::published(int timeoutMs) const {

@@ -2,8 +2,11 @@
 // Shared set-up of the window tests: a private port folder (KORVEL_PORTS) made before the port
 // registry first looks, the printer simulator as a child process, and bounded waits.
 
+#include "common/ChildProcess.h"
+
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace capturetest {
@@ -35,7 +38,7 @@ public:
 private:
     int m_com;
     QString m_report;
-    long long m_pid = -1;
+    std::unique_ptr<ChildProcess> m_process;
 };
 
 } // namespace capturetest
