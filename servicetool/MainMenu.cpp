@@ -6,7 +6,6 @@
 #include "toolkit/HelpLauncher.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -64,14 +63,14 @@ void TForm1::createOptionsAndHelp() {
     Sprache1 = Optionen1->addMenu(QStringLiteral("Sprache"));
     Deutsch1 = Sprache1->addAction(QStringLiteral("Deutsch"));
     Englisch1 = Sprache1->addAction(QStringLiteral("Englisch"));
-    // One language is always checked; choosing the checked one again leaves it checked.
-    auto* languages = new QActionGroup(this);
-    languages->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    for (QAction* language : {Deutsch1, Englisch1}) {
-        language->setCheckable(true);
-        languages->addAction(language);
-    }
+    // "Deutsch" is always checked: choosing it again leaves it so.
+    Deutsch1->setCheckable(true);
     Deutsch1->setChecked(true);
+    connect(Deutsch1, &QAction::toggled, Deutsch1, [this](bool checked) {
+        if (!checked) {
+            Deutsch1->setChecked(true);
+        }
+    });
     Englisch1->setEnabled(false);
     connect(Schnittstelle1, &QAction::triggered, this, &TForm1::Schnittstelle1Click);
 
