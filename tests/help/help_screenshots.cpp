@@ -165,8 +165,7 @@ TEST_F(HelpScreenshots, KorvelToolMainWindowMenusAndSettings) {
 
         bool saved = false;
         auto ran = testsupport::onNextSettingsDialog([&](TFormCOMSetup& f) {
-            saved = save(f, kToolImages, QStringLiteral("einstellungen.png")) &&
-                    save(f, kCaptureImages, QStringLiteral("einstellungen.png"));
+            saved = save(f, kToolImages, QStringLiteral("einstellungen.png"));
             f.ButtonAbort->click();
         });
         form.Schnittstelle1Click();
@@ -225,6 +224,18 @@ TEST_F(HelpScreenshots, DruckKorvelCapture) {
     EXPECT_TRUE(save(form, kCaptureImages, QStringLiteral("druckkorvel.png")));
     form.Stop1Click();
     EXPECT_TRUE(save(form, kCaptureImages, QStringLiteral("druckkorvel_gestoppt.png")));
+
+    // The settings dialog on the capture program's own port settings.
+    TSerExtDlg dialog(&form);
+    dialog.setSerial(&form.Serial1);
+    dialog.setPositionDlg(TPosition::poMainFormCenter);
+    bool saved = false;
+    auto ran = testsupport::onNextSettingsDialog([&](TFormCOMSetup& f) {
+        saved = save(f, kCaptureImages, QStringLiteral("einstellungen.png"));
+        f.ButtonAbort->click();
+    });
+    dialog.Execute();
+    EXPECT_TRUE(*ran && saved);
     // Every menu of the bar, named after its title ("menu_datei.png").
     for (QAction* title : form.menuBar()->actions()) {
         if (QMenu* menu = title->menu()) {
