@@ -16,9 +16,10 @@
 // - Each call fills the port list from the port registry as it is at that moment.
 // - The dialog shows no message of its own.
 //
-// This file and SerAddons.cpp are the only ones of serial/ that use Qt; they form their own
-// library target (serial_dialog).
+// SerAddons* are the only files of serial/ that use Qt; they form their own library target
+// (serial_dialog).
 
+#include "serial/SerAddonsUpDown.h"
 #include "serial/Serial.h"
 
 #include <QDialog>
@@ -32,7 +33,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QToolButton;
 
 // The window placement kinds of the toolkit.
 enum class TPosition {
@@ -59,44 +59,6 @@ struct TCOMSetupData {
     // The window of the dialog component's owner: what poMainFormCenter and poOwnerFormCenter
     // centre on (both programs own the component by their main window). None: the screen.
     QWidget* OwnerForm = nullptr;
-};
-
-// Up-down arrows beside a read-only field: a position between Min and Max, no wrap. Each press
-// of an arrow (button, or the Up/Down key while it or its field has focus) moves the position
-// by one within the bounds and then emits clicked, also when the position stayed at a bound.
-class TUpDown : public QWidget {
-    Q_OBJECT
-public:
-    explicit TUpDown(QWidget* parent = nullptr);
-
-    int Min() const { return m_min; }
-    int Max() const { return m_max; }
-    void setRange(int min, int max);
-    int Position() const { return m_position; }
-    // Clamped into Min..Max; emits nothing.
-    void setPosition(int position);
-
-    QToolButton* upButton() const { return m_up; }
-    QToolButton* downButton() const { return m_down; }
-
-public slots:
-    void stepUp();
-    void stepDown();
-
-signals:
-    void clicked(int position);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void step(int delta);
-
-    QToolButton* m_up = nullptr;
-    QToolButton* m_down = nullptr;
-    int m_min = 0;
-    int m_max = 100;
-    int m_position = 0;
 };
 
 // The settings window "Einstellungen". Every control carries its name as objectName.
