@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 #include <memory>
 #include <termios.h>
@@ -279,4 +281,30 @@ TEST(SettingsWindow, CaptionSizePlacementAndRateList) {
     EXPECT_EQ(rates[11], "28800");
     EXPECT_EQ(rates.last(), "921600");
     EXPECT_TRUE(form.EditBufR->isReadOnly() && form.EditBufT->isReadOnly());
+}
+
+TEST(SettingsWindow, CentredOnTheOwnerWindowOrTheScreen) {
+    QWidget owner;
+    owner.setGeometry(100, 80, 400, 300);
+    owner.show();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const std::pair<TPosition, QPoint> cases[] = {
+        {TPosition::poMainFormCenter, owner.frameGeometry().center()},
+        {TPosition::poOwnerFormCenter, owner.frameGeometry().center()},
+        {TPosition::poScreenCenter, screen->geometry().center()}};
+    for (auto [position, centre] : cases) {
+        TFormCOMSetup form;
+        TCOMSetupData data;
+        data.Position = position;
+        data.OwnerForm = &owner;
+        QPoint shownCentre;
+        auto ran = onNextSettingsDialog([&](TFormCOMSetup& f) {
+            shownCentre = f.geometry().center();
+            f.ButtonAbort->click();
+        });
+        form.RunSetup(data);
+        EXPECT_TRUE(*ran);
+        EXPECT_LE((shownCentre - centre).manhattanLength(), 2) << static_cast<int>(position);
+    }
 }
