@@ -2,6 +2,7 @@
 // DruckKorvel's main window: records the panel's printer output from the serial port.
 
 #include "CapturePipeline.h"
+#include "serial/SerAddons.h"
 #include "serial/Serial.h"
 
 #include <QMainWindow>
@@ -65,6 +66,7 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     TSerial Serial1;
+    TSerExtDlg* SerExtDlg1 = nullptr; // bound to Serial1, centred on this window
 
     // Window state.
     LineBuffer ReceiveBuffer;
@@ -126,7 +128,6 @@ private:
     bool LoadSettings();
     void createOptionsMenu();
     void createHelpMenu();
-    bool executeSerialDialog();
     // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.
     bool writeExitFiles();
     bool writeProtocol();

@@ -2,6 +2,7 @@
 // about. Each window works in a folder of its own, as the program does in its program folder.
 #include "capture_test_env.h"
 #include "common/PtyPort.h"
+#include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/COMManager.h"
 #include "toolkit/HelpLauncher.h"
@@ -160,8 +161,9 @@ TEST(CaptureOptions, LineLimitBoxBoundsTheAnswerAndTheFileWaitsForTheNextSave) {
 }
 
 // The start-up step runs while the registry knows COM1 to COM4 only; the program registers
-// ports up to COM8 after it. A port above 4 is therefore stored but not restored.
-TEST(CaptureOptions, AStoredPortIsRestoredOnlyUpToFour) {
+// ports up to COM8 after it. A port above 4 chosen in the dialog is therefore stored but not
+// restored. Only a confirmed dialog writes the file.
+TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
     testsupport::PortFolder ports;
     for (int n = 1; n <= 9; ++n) {
         ports.hide(n);
@@ -178,17 +180,28 @@ TEST(CaptureOptions, AStoredPortIsRestoredOnlyUpToFour) {
         EXPECT_EQ(f.Serial1.COMPort(), 2); // the first registered port, as loaded
         EXPECT_EQ(f.panelText(0), QStringLiteral(" com: 2"));
         registry.ScanPorts(8);
-        f.Serial1.setCOMPort(3); // what a confirmed settings dialog writes
-        ASSERT_TRUE(f.SaveSettings());
+        const std::string before = toolkit::readAll(folder.ini(), 4096).value();
+        auto ran = testsupport::onNextSettingsDialog(testsupport::pressAbbrechen());
+        f.Schnittstelle1Click();
+        ASSERT_TRUE(*ran);
+        EXPECT_EQ(toolkit::readAll(folder.ini(), 4096).value(), before);
+        ran = testsupport::onNextSettingsDialog(testsupport::confirmWith("COM3", "19200"));
+        f.Schnittstelle1Click();
+        ASSERT_TRUE(*ran);
+        EXPECT_EQ(f.panelText(0), QStringLiteral(" com: 3"));
+        EXPECT_FALSE(f.Serial1.Active());
+        EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_019200);
     }
     TCOMManager second;
     installCOMManager(&second);
     {
         TForm1 f(nullptr, folder.path());
         EXPECT_EQ(f.Serial1.COMPort(), 3);
+        EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_019200);
         second.ScanPorts(8);
-        f.Serial1.setCOMPort(6);
-        ASSERT_TRUE(f.SaveSettings());
+        auto ran = testsupport::onNextSettingsDialog(testsupport::confirmWith("COM6"));
+        f.Schnittstelle1Click();
+        ASSERT_TRUE(*ran);
         TSerial probe;
         EXPECT_EQ(probe.TextToSettings(folder.lines().at(0)).COMPort, 6);
     }
