@@ -6,14 +6,21 @@
 #include "printcapture/CaptureWindow.h"
 #include "serial/COMManager.h"
 #include "toolkit/HelpLauncher.h"
+#include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using printcapture::TForm1;
@@ -238,4 +245,48 @@ TEST(CaptureOptions, MenusHelpTopicsAndAbout) {
     f.ber1->trigger();
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages()[0].startsWith(QStringLiteral("DruckKorvel")));
+}
+
+// Pictures for a person to look at, only when asked for (KORVEL_SHOTS names the folder): the
+// window with each menu open, and the line-limit box as the program shows it.
+TEST(CaptureOptions, Screenshots) {
+    const QString shots = qEnvironmentVariable("KORVEL_SHOTS");
+    if (shots.isEmpty()) {
+        GTEST_SKIP() << "set KORVEL_SHOTS to a folder";
+    }
+    QDir().mkpath(shots);
+    QTranslator german; // as the program: "Abbrechen", not "Cancel"
+    if (german.load(QStringLiteral("qtbase_de"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&german);
+    }
+    Folder folder;
+    TForm1 f(nullptr, folder.path());
+    f.show();
+    f.RichEdit1->appendEntry(QStringLiteral("0****  Start Aufzeichnung 14:05:09"), {});
+    capturetest::runEvents(100);
+    f.grab().save(shots + QStringLiteral("/capture-menubar.png"));
+    for (QMenu* menu : {f.Datei1, f.Optionen1, f.Hilfe1}) {
+        QImage image(f.size() + QSize(0, 200), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.drawPixmap(0, 0, f.grab());
+        menu->popup(f.mapToGlobal(f.menuBar()->actionGeometry(menu->menuAction()).bottomLeft() +
+                                  f.menuBar()->pos()));
+        capturetest::runEvents(100);
+        painter.drawPixmap(f.menuBar()->actionGeometry(menu->menuAction()).left(),
+                           f.menuBar()->geometry().bottom(), menu->grab());
+        menu->hide();
+        painter.end();
+        image.save(shots + QStringLiteral("/capture-menu-") + menu->title() +
+                   QStringLiteral(".png"));
+    }
+    QTimer::singleShot(300, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->grab().save(shots + QStringLiteral("/capture-line-limit.png"));
+            box->close();
+        }
+    });
+    f.Speicher1Click(); // the Qt box, closed by the timer above: cancelled
+    EXPECT_EQ(f.MaxLines, 12000);
 }
