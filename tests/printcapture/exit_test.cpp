@@ -120,6 +120,30 @@ TEST(CaptureExit, CloseBoxYesWritesBothFilesOrStaysOpenWhenItCannot) {
     EXPECT_EQ(rtf->find("unvollst"), std::string::npos);
 }
 
+// A protocol that cannot be created stops "Beenden" after the settings: the message, and the
+// program runs on with its capture still counted as unsaved.
+TEST(CaptureExit, BeendenStopsAtAProtocolThatCannotBeCreated) {
+    toolkit::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("protokoll.rtf"))); // in the way
+    TForm1 f(nullptr, folderOf(dir));
+    f.show();
+    receiveLine(f, "0042 Alarm");
+    f.Beenden1Click();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(exists(dir, "DruckKorvel.ini"));
+    EXPECT_EQ(
+        dialogs.messages(),
+        QStringList{
+            QStringLiteral("Datei %1protokoll.rtf kann nicht erstellt werden").arg(folderOf(dir))});
+    EXPECT_TRUE(f.hasUnsavedLines());
+    ASSERT_TRUE(QDir(dir.path()).rmdir(QStringLiteral("protokoll.rtf")));
+    f.SpeedButton4Click(); // the toolbar's "Beenden"
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(exists(dir, "protokoll.rtf"));
+    EXPECT_EQ(dialogs.shown.size(), 1u); // no question at the close that ends it
+}
+
 namespace {
 
 char styleOfBlock(const QTextBlock& block) {
