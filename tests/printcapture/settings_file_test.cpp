@@ -72,16 +72,6 @@ TEST(SettingsFile, IntegersAreDecimalAndWithinThirtyTwoBits) {
     EXPECT_FALSE(toInteger(std::string_view("5\0", 2)));
 }
 
-TEST(SettingsFile, LineLimitAnswerIsBoundedAndTextGivesTheDefault) {
-    EXPECT_EQ(lineLimitFromAnswer("100"), 500);
-    EXPECT_EQ(lineLimitFromAnswer("50000"), 32000);
-    EXPECT_EQ(lineLimitFromAnswer("-5"), 500);
-    EXPECT_EQ(lineLimitFromAnswer("800"), 800);
-    EXPECT_EQ(lineLimitFromAnswer("viele"), 12000);
-    EXPECT_EQ(lineLimitFromAnswer(""), 12000);
-    EXPECT_EQ(lineLimitFromAnswer("99999999999"), 12000); // beyond 32 bits: no integer
-}
-
 TEST(SettingsFile, AHugeFileIsReadOnlyAsFarAsItsFirstBytesAndQuotedShort) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("DruckKorvel.ini"));
