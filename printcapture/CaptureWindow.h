@@ -2,6 +2,7 @@
 // DruckKorvel's main window: records the panel's printer output from the serial port.
 
 #include "CapturePipeline.h"
+#include "serial/SerAddons.h"
 #include "serial/Serial.h"
 
 #include <QMainWindow>
@@ -11,6 +12,7 @@
 #include <string>
 
 class QAction;
+class QCloseEvent;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -30,8 +32,11 @@ public:
     static constexpr int kKeepAliveMs = 10000; // Timer2: DC1 and line-limit trim
     static constexpr int kTextLimit = 100000;  // characters of the display
     static constexpr int kDefaultMaxLines = 12000;
+    static constexpr int kDefaultWidth = 330;
 
-    explicit TForm1(QWidget* parent = nullptr);
+    // `programFolder` is where the settings and protocol files are (with a trailing separator);
+    // empty means the folder of the running program file, as the program uses it.
+    explicit TForm1(QWidget* parent = nullptr, const QString& programFolder = {});
     ~TForm1() override;
 
     // Controls.
@@ -47,6 +52,13 @@ public:
     QAction* Start1 = nullptr;
     QAction* Stop1 = nullptr;
     QAction* Beenden1 = nullptr;
+    QMenu* Optionen1 = nullptr;
+    QAction* Schnittstelle1 = nullptr;
+    QAction* Speicher1 = nullptr;
+    QMenu* Hilfe1 = nullptr;
+    QAction* verwenden1 = nullptr;
+    QAction* ber1 = nullptr; // "über"
+    QAction* Komponenten1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Kopieren1 = nullptr;
     QAction* Lschen2 = nullptr; // "Alles Löschen"
@@ -54,6 +66,7 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     TSerial Serial1;
+    TSerExtDlg* SerExtDlg1 = nullptr; // bound to Serial1, centred on this window
 
     // Window state.
     LineBuffer ReceiveBuffer;
@@ -66,6 +79,17 @@ public:
     LineStyle currentStyle() const { return m_currentStyle; }
     void UpdateStatus();
     std::string ConvertLine(const std::string& line) const;
+
+    // Writes "DruckKorvel.ini" in AVerz. A file that cannot be written is reported to the user
+    // and gives false; the previous file is then unchanged.
+    bool SaveSettings();
+
+    // The display counts as written to a file: the close box asks nothing until new lines
+    // arrive. Called after the protocol, a save or an export succeeded.
+    void noteDisplayWritten();
+    // Whether the display holds received lines not yet written to any file, or complete lines
+    // still wait in ReceiveBuffer.
+    bool hasUnsavedLines() const;
 
     // Test-only: shortens the timer periods so a test need not wait 100 ms per line or 10 s
     // per keep-alive. The program never calls this.
@@ -86,9 +110,30 @@ public slots:
     void AllesMarkieren1Click();
     void PopupMenu1Popup();
     void Beenden1Click();
+    void Schnittstelle1Click();
+    void Speicher1Click();
+    void verwenden1Click();
+    void Komponenten1Click();
+    void ber1Click();
+
+signals:
+    // The window closed for good (by "Beenden" or an accepted close box): the program ends.
+    void programEnds();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
+    bool LoadSettings();
+    void createOptionsMenu();
+    void createHelpMenu();
+    // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.
+    bool writeExitFiles();
+    bool writeProtocol();
+    void showWaitingLines();
+    void clearDisplay();
+    void applyWidth(int width);
     void createToolBar();
     void createMenus();
     void createDisplay();
@@ -105,6 +150,8 @@ private:
     QTextCharFormat formatFor(LineStyle style) const;
 
     LineStyle m_currentStyle = LineStyle::Regular;
+    bool m_unsaved = false; // received lines shown since the display was last written
+    bool m_ending = false;  // "Beenden" wrote its files; the close needs no question
 };
 
 } // namespace printcapture
