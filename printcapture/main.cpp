@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     printcapture::TForm1 form;
     // The window's start-up step ran while only COM1 to COM4 were known.
     COMManager().ScanPorts(8);
+    // The customer-information window, hidden until the menu or an export shows it.
+    form.createCustomerWindow();
     // Ports that come and go reach the registry through the main window's hook chain.
     new toolkit::DeviceChangeNotifier(&form);
     form.show();
