@@ -35,8 +35,8 @@ bool appendMakingRoom(toolkit::LineView& view, const QString& text, const QTextC
     if (limit <= 0 || text.size() < limit) {
         return appendOne(view, text, format, block);
     }
-    // Pieces of limit - 1 characters leave room for the line end before each piece.
-    const qsizetype piece = std::max<qint64>(limit - 1, 1);
+    // A piece leaves room for the line end before it, also in a display with a tiny limit.
+    const qsizetype piece = std::clamp<qint64>(limit - 1, 1, kPieceLength);
     for (qsizetype at = 0; at < text.size(); at += piece) {
         if (!appendOne(view, text.mid(at, piece), format, block)) {
             return false;

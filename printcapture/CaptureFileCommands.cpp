@@ -21,13 +21,18 @@ void TForm1::createFileMenuItems() {
     Datei1->addSeparator();
 }
 
-void TForm1::createExportAndOptionsMenus() {
+void TForm1::createExportMenu() {
     Exportieren1 = menuBar()->addMenu(QStringLiteral("Exportieren"));
     alsMitschnittimrtf1 = Exportieren1->addAction(QStringLiteral("als RFT-Datei  [*.rtf]"), this,
                                                   &TForm1::alsMitschnittimrtf1Click);
     Exportieren1->menuAction()->setEnabled(false);
-    Optionen1 = menuBar()->addMenu(QStringLiteral("Optionen"));
-    PDF1 = Optionen1->addAction(QStringLiteral("Kundeninfo"), this, &TForm1::PDF1Click);
+}
+
+// "Kundeninfo" stands between "Schnittstelle" and "Speicher".
+void TForm1::addCustomerInfoItem() {
+    PDF1 = new QAction(QStringLiteral("Kundeninfo"), this);
+    connect(PDF1, &QAction::triggered, this, &TForm1::PDF1Click);
+    Optionen1->insertAction(Speicher1, PDF1);
 }
 
 void TForm1::createCustomerWindow() {
@@ -65,6 +70,7 @@ void TForm1::Speichern2Click() {
                                    toolkit::Dialogs::Icon::Error);
         return;
     }
+    noteDisplayWritten();
 }
 
 // The file is read before the display is emptied, so a file that cannot be read leaves the
@@ -89,7 +95,9 @@ void TForm1::ffnen1Click() {
 
 void TForm1::alsMitschnittimrtf1Click() {
     createCustomerWindow();
-    runExport({this, customerFolder(), displayLines()}, ExportDocument1, *Form3);
+    if (runExport({this, customerFolder(), displayLines()}, ExportDocument1, *Form3)) {
+        noteDisplayWritten();
+    }
 }
 
 void TForm1::PDF1Click() {

@@ -38,7 +38,8 @@ std::string timeNow() {
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(QWidget* parent, const QString& programFolder)
+    : QMainWindow(parent), AVerz(programFolder) {
     setWindowTitle(QStringLiteral("DruckKorvel"));
     LoadStoredLayout(Serial1, 1, TBaudrate::br_009600);
     createDisplay();
@@ -113,7 +114,10 @@ void TForm1::createMenus() {
     Datei1->addSeparator();
     Beenden1 = Datei1->addAction(QStringLiteral("Beenden"), this, &TForm1::Beenden1Click);
     Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
-    createExportAndOptionsMenus();
+    createExportMenu();
+    createOptionsMenu();
+    addCustomerInfoItem();
+    createHelpMenu();
 }
 
 void TForm1::createStatusBar() {
@@ -143,14 +147,20 @@ void TForm1::setTimerPeriodsForTest(int pollMs, int keepAliveMs) {
     Timer2->setInterval(keepAliveMs);
 }
 
-// Start-up step of the window; the settings file is read here once the program has one.
+// Start-up step of the window. A line of the settings file that is no integer ends it early:
+// the status bar then shows the port but no line limit.
 void TForm1::FormCreate() {
     RichEdit1->setTextLimit(kTextLimit);
     MaxLines = kDefaultMaxLines;
     PortWasActive = false;
     UpdateStatus();
-    resize(330, height());
-    AVerz = toolkit::programFolder();
+    resize(kDefaultWidth, height());
+    if (AVerz.isEmpty()) {
+        AVerz = toolkit::programFolder();
+    }
+    if (!LoadSettings()) {
+        return;
+    }
     UpdateStatus();
     setPanel(5, QStringLiteral("max.Zeilen=") + QString::number(MaxLines));
     ReceiveBuffer.clear();
@@ -179,6 +189,7 @@ void TForm1::UpdateStatus() {
     }
     Exportieren1->menuAction()->setEnabled(!Serial1.Active());
     RichEdit1->setPalette(pal);
+    Schnittstelle1->setEnabled(!Serial1.Active());
 }
 
 std::string TForm1::ConvertLine(const std::string& line) const {
@@ -206,9 +217,15 @@ void TForm1::appendMarker(const std::string& marker) {
 void TForm1::Start1Click() {
     Serial1.setActive(true);
     if (Serial1.Active()) {
-        Timer1->start();
+        // A second start must not restart the timers, or pressed often enough the keep-alive
+        // and the trim would never come.
+        if (!Timer1->isActive()) {
+            Timer1->start();
+        }
         Serial1.WriteString(kDC1);
-        Timer2->start();
+        if (!Timer2->isActive()) {
+            Timer2->start();
+        }
         appendMarker(startMarker(timeNow()));
     } else {
         toolkit::dialogs().message(this,
@@ -234,6 +251,7 @@ void TForm1::showReceivedLine(const std::string& line) {
         setCurrentStyle(*style);
     }
     appendLine(converted);
+    m_unsaved = true;
 }
 
 // One line per poll; more only while the backlog is over its bound, so memory stays bounded.
@@ -275,7 +293,7 @@ void TForm1::SpeedButton2Click() {
 
 void TForm1::SpeedButton3Click() {
     if (toolkit::dialogs().confirm(this, tr8("Inhalt des Anzeigefensters wirklich l\xF6schen ?"))) {
-        RichEdit1->clear();
+        clearDisplay();
     }
 }
 
@@ -288,7 +306,12 @@ void TForm1::lschen1Click() {
 }
 
 void TForm1::Lschen2Click() {
+    clearDisplay();
+}
+
+void TForm1::clearDisplay() {
     RichEdit1->clear();
+    m_unsaved = false;
 }
 
 void TForm1::Kopieren1Click() {
@@ -305,10 +328,6 @@ void TForm1::PopupMenu1Popup() {
 
 void TForm1::showContextMenu(const QPoint& pos) {
     PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(pos));
-}
-
-void TForm1::Beenden1Click() {
-    close();
 }
 
 } // namespace printcapture

@@ -12,6 +12,7 @@
 #include <string>
 
 class QAction;
+class QCloseEvent;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -33,8 +34,11 @@ public:
     static constexpr int kKeepAliveMs = 10000; // Timer2: DC1 and line-limit trim
     static constexpr int kTextLimit = 100000;  // characters of the display
     static constexpr int kDefaultMaxLines = 12000;
+    static constexpr int kDefaultWidth = 330;
 
-    explicit TForm1(QWidget* parent = nullptr);
+    // `programFolder` is where the settings and protocol files are (with a trailing separator);
+    // empty means the folder of the running program file, as the program uses it.
+    explicit TForm1(QWidget* parent = nullptr, const QString& programFolder = {});
     ~TForm1() override;
 
     // Controls.
@@ -55,7 +59,13 @@ public:
     QMenu* Exportieren1 = nullptr;
     QAction* alsMitschnittimrtf1 = nullptr; // "als RFT-Datei  [*.rtf]"
     QMenu* Optionen1 = nullptr;
+    QAction* Schnittstelle1 = nullptr;
     QAction* PDF1 = nullptr; // "Kundeninfo"
+    QAction* Speicher1 = nullptr;
+    QMenu* Hilfe1 = nullptr;
+    QAction* verwenden1 = nullptr;
+    QAction* ber1 = nullptr; // "über"
+    QAction* Komponenten1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Kopieren1 = nullptr;
     QAction* Lschen2 = nullptr; // "Alles Löschen"
@@ -83,6 +93,17 @@ public:
     // The display's lines, text only, in order.
     std::vector<std::string> displayLines() const;
 
+    // Writes "DruckKorvel.ini" in AVerz. A file that cannot be written is reported to the user
+    // and gives false; the previous file is then unchanged.
+    bool SaveSettings();
+
+    // The display counts as written to a file: the close box asks nothing until new lines
+    // arrive. Called after the protocol, a save or an export succeeded.
+    void noteDisplayWritten();
+    // Whether the display holds received lines not yet written to any file, or complete lines
+    // still wait in ReceiveBuffer.
+    bool hasUnsavedLines() const;
+
     // Test-only: shortens the timer periods so a test need not wait 100 ms per line or 10 s
     // per keep-alive. The program never calls this.
     void setTimerPeriodsForTest(int pollMs, int keepAliveMs);
@@ -106,9 +127,31 @@ public slots:
     void ffnen1Click();
     void alsMitschnittimrtf1Click();
     void PDF1Click();
+    void Schnittstelle1Click();
+    void Speicher1Click();
+    void verwenden1Click();
+    void Komponenten1Click();
+    void ber1Click();
+
+signals:
+    // The window closed for good (by "Beenden" or an accepted close box): the program ends.
+    void programEnds();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
+    bool LoadSettings();
+    void createOptionsMenu();
+    void createHelpMenu();
+    bool executeSerialDialog();
+    // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.
+    bool writeExitFiles();
+    bool writeProtocol();
+    void showWaitingLines();
+    void clearDisplay();
+    void applyWidth(int width);
     void createToolBar();
     void createMenus();
     void createDisplay();
@@ -124,10 +167,13 @@ private:
     void showReceivedLine(const std::string& line);
     QTextCharFormat formatFor(LineStyle style) const;
     void createFileMenuItems();
-    void createExportAndOptionsMenus();
+    void createExportMenu();
+    void addCustomerInfoItem();
     QString customerFolder() const;
 
     LineStyle m_currentStyle = LineStyle::Regular;
+    bool m_unsaved = false; // received lines shown since the display was last written
+    bool m_ending = false;  // "Beenden" wrote its files; the close needs no question
 };
 
 } // namespace printcapture
