@@ -2,6 +2,7 @@
 
 #include "toolkit/Dialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDate>
 #include <QGroupBox>
@@ -30,6 +31,14 @@ QGroupBox* boldGroup(const QString& title, QWidget* parent, const QRect& geometr
     return group;
 }
 
+// The window's font with its weight stated, so that a control inside a bold group does not
+// take the group's weight.
+QFont regularFont() {
+    QFont font = QApplication::font();
+    font.setBold(false);
+    return font;
+}
+
 template <typename W> W* plain(W* widget, const QFont& font, const QRect& geometry) {
     widget->setFont(font);
     widget->setGeometry(geometry);
@@ -47,7 +56,7 @@ TForm3::TForm3(QWidget* parent, ExportDocument& exportDocument, const QString& p
 }
 
 void TForm3::createControls() {
-    const QFont normal = font();
+    const QFont normal = regularFont();
     GroupBox1 = boldGroup(QStringLiteral(" Zusatzinformationen : "), this, {8, 8, 672, 414});
     CheckBox1 = plain(new QCheckBox(QStringLiteral("Kundeninformation verwenden"), GroupBox1),
                       normal, {16, 26, 300, 22});
@@ -64,7 +73,7 @@ void TForm3::createControls() {
 }
 
 void TForm3::createFields() {
-    const QFont normal = font();
+    const QFont normal = regularFont();
     auto label = [&](const QString& text, int y) {
         return plain(new QLabel(text, GroupBox2), normal, {16, y, 100, 24});
     };
