@@ -16,7 +16,10 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
@@ -253,4 +256,106 @@ TEST(CaptureFileCommands, ExportThroughTheModalCustomerWindowAndWhileItIsOpen) {
                   QStringLiteral("Aus einem sichtbaren Fenster kann kein modales gemacht werden")});
     EXPECT_TRUE(w.CheckBox1->isChecked());
     EXPECT_FALSE(QFile::exists(x.path("f.rtf")));
+}
+
+namespace {
+
+// Converts the files with LibreOffice into `format` (in `out`); false when it is not installed
+// or fails.
+bool convert(const QStringList& files, const QString& format, const QString& out) {
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) {
+        return false;
+    }
+    QProcess p;
+    // A profile of its own, so that a LibreOffice running elsewhere does not take the job.
+    p.start(soffice, QStringList{"-env:UserInstallation=file://" + out + "/profile", "--headless",
+                                 "--convert-to", format, "--outdir", out} +
+                         files);
+    return p.waitForFinished(180000) && p.exitCode() == 0;
+}
+
+QString readUtf8(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The paragraphs of LibreOffice's HTML that carry text: their style and font as shown.
+QStringList htmlLooks(const QString& html) {
+    QStringList looks;
+    static const QRegularExpression paragraph(QStringLiteral("<p[^>]*>(.*?)</p>"),
+                                              QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression face(QStringLiteral("face=\"([^\",]*)"));
+    static const QRegularExpression size(QStringLiteral("font-size: (\\d+)pt"));
+    for (auto it = paragraph.globalMatch(html); it.hasNext();) {
+        const QString p = it.next().captured(1);
+        if (!p.contains(QStringLiteral("<font"))) {
+            continue; // a blank or empty line shows no font
+        }
+        const QString style = p.contains(QStringLiteral("<i>"))   ? QStringLiteral("i")
+                              : p.contains(QStringLiteral("<b>")) ? QStringLiteral("b")
+                                                                  : QStringLiteral("r");
+        looks << style + QLatin1Char(' ') + face.match(p).captured(1) + QLatin1Char(' ') +
+                     size.match(p).captured(1);
+    }
+    return looks;
+}
+
+} // namespace
+
+// The export and "protokoll.rtf" as LibreOffice and our own reader show them: every line's
+// text with its umlauts, its style, and the font and size of each file.
+TEST(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) {
+    Fixture x;
+    x.f.Stop1Click();
+    receiveLine(x.f, "  17 St\x94rung Gr\x81n");
+    receiveLine(x.f, "Melder \x8E\x99\x9A\xE1");
+    const std::string marker = x.f.displayLines()[0];
+    x.boxes.fileAnswers = {x.path("export.rtf")};
+    x.boxes.confirmAnswers = {false};
+    x.f.alsMitschnittimrtf1Click();
+    x.f.Beenden1Click();
+    const QString protocol = x.f.AVerz + QStringLiteral("protokoll.rtf");
+    ASSERT_TRUE(QFile::exists(protocol));
+
+    const QStringList exportLines{toolkit::fromWin1252(marker), " ",
+                                  QStringLiteral("  17 Störung Grün"),
+                                  QStringLiteral("Melder ÄÖÜß")};
+    const QStringList protocolLines{exportLines[0], exportLines[2], exportLines[3]};
+    auto ours = [](const QString& path) {
+        QStringList texts;
+        std::string looks;
+        for (const ReadLine& l : readRtfLines(fileBytes(path))) {
+            texts << l.text;
+            looks += l.style;
+            looks += l.font + std::to_string(l.halfPoints) + ";";
+        }
+        return std::make_pair(texts, looks);
+    };
+    EXPECT_EQ(
+        ours(x.path("export.rtf")),
+        std::make_pair(exportLines, std::string("iCourier24;iCourier24;rCourier24;bCourier24;")));
+    EXPECT_EQ(ours(protocol),
+              std::make_pair(protocolLines,
+                             std::string("iCourier New18;rCourier New18;bCourier New18;")));
+
+    const QString out = x.dir.filePath(QStringLiteral("lo"));
+    const QStringList files{x.path("export.rtf"), protocol};
+    if (!convert(files, QStringLiteral("txt:Text (encoded):UTF8"), out)) {
+        GTEST_SKIP() << "LibreOffice (soffice) not available";
+    }
+    ASSERT_TRUE(convert(files, QStringLiteral("html"), out));
+    auto text = [&](const char* name) {
+        QString t = readUtf8(out + QLatin1Char('/') + QLatin1String(name));
+        t.remove(QChar(0xFEFF));
+        QStringList lines = t.split(QLatin1Char('\n'));
+        lines.removeLast(); // after the last line end
+        return lines;
+    };
+    EXPECT_EQ(text("export.txt"), exportLines);
+    EXPECT_EQ(text("protokoll.txt"), protocolLines);
+    EXPECT_EQ(htmlLooks(readUtf8(out + QStringLiteral("/export.html"))),
+              (QStringList{"i Courier 12", "r Courier 12", "b Courier 12"}));
+    EXPECT_EQ(htmlLooks(readUtf8(out + QStringLiteral("/protokoll.html"))),
+              (QStringList{"i Courier New 9", "r Courier New 9", "b Courier New 9"}));
 }
