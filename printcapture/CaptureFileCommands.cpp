@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBlock>
+#include <QTextCursor>
 
 namespace printcapture {
 
@@ -87,10 +88,15 @@ void TForm1::ffnen1Click() {
         return;
     }
     RichEdit1->clear();
+    // One edit block: the view lays the lines out once, not once per line.
+    QTextCursor batch(RichEdit1->document());
+    batch.beginEditBlock();
     for (const std::string& line : file.lines) {
         setCurrentStyle(fileLineStyle(line));
         appendLine(line);
     }
+    batch.endEditBlock();
+    RichEdit1->scrollToEnd();
 }
 
 void TForm1::alsMitschnittimrtf1Click() {

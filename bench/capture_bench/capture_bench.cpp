@@ -7,6 +7,8 @@
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
+#include "toolkit/ScriptedDialogs.h"
+#include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
 
@@ -237,6 +239,52 @@ double idleCpuPercent() {
     return pct;
 }
 
+// Export of a display at its 100 000-character limit, answered "No" to the customer question:
+// building the document, writing the RTF and the box, as the user waits for it.
+double exportMillisFull() {
+    TForm1 f;
+    f.show();
+    for (int i = 0; f.RichEdit1->appendEntry8(line80(i), QTextCharFormat()); ++i) {
+    }
+    const QString path = g_ports + QStringLiteral("/export.rtf");
+    std::vector<double> ms;
+    for (int rep = 0; rep < 7; ++rep) {
+        toolkit::ScriptedDialogs boxes;
+        boxes.fileAnswers.push_back(path);
+        boxes.confirmAnswers.push_back(false);
+        QElapsedTimer t;
+        t.start();
+        f.alsMitschnittimrtf1Click();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
+// "Öffnen" of a text file of 32 000 lines of 80 characters, the display's limit lifted.
+double openMillis32000() {
+    const QString path = g_ports + QStringLiteral("/open.txt");
+    std::vector<std::string> lines;
+    for (int i = 0; i < 32000; ++i) {
+        lines.push_back(line80(i));
+    }
+    toolkit::writeLines(path, lines);
+    TForm1 f;
+    f.MaxLines = 32000;
+    f.RichEdit1->setTextLimit(0);
+    f.show();
+    std::vector<double> ms;
+    for (int rep = 0; rep < 3; ++rep) {
+        toolkit::ScriptedDialogs boxes;
+        boxes.fileAnswers.push_back(path);
+        QElapsedTimer t;
+        t.start();
+        f.ffnen1Click();
+        QCoreApplication::processEvents();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
 void print(const char* name, double value) {
     std::printf("%s %.3g\n", name, value);
     std::fflush(stdout);
@@ -262,6 +310,8 @@ int main(int argc, char** argv) {
     print("capture.tick_us.500", tickMicros(500));
     print("capture.tick_us.32000", tickMicros(32000));
     print("capture.trim_ms.32000", trimMillis());
+    print("capture.export_ms.full", exportMillisFull());
+    print("capture.open_ms.32000", openMillis32000());
     print("capture.lines_lost", linesLost(pollMs));
     print("capture.idle_cpu_pct", idleCpuPercent());
     print("capture.rss_mb.32000", rss);

@@ -359,3 +359,30 @@ TEST(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) {
     EXPECT_EQ(htmlLooks(readUtf8(out + QStringLiteral("/protokoll.html"))),
               (QStringList{"i Courier New 9", "r Courier New 9", "b Courier New 9"}));
 }
+
+// Files that are no capture: binary noise, one huge line, more text than the display holds.
+// The display stays within its limit and ends with the file's last text.
+TEST(CaptureFileCommands, OpeningGarbageOrTooMuchTextKeepsTheDisplayWithinItsLimit) {
+    Fixture x;
+    std::string noise(300 * 1024, '\0');
+    unsigned state = 1;
+    for (char& c : noise) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 16);
+    }
+    std::string many;
+    for (int i = 0; i < 5000; ++i) {
+        many += "Zeile " + std::to_string(i) + std::string(60, '.') + "\r\n";
+    }
+    for (const std::string& bytes : {noise, std::string(3 * 1024 * 1024, 'x') + "Ende", many}) {
+        ASSERT_TRUE(toolkit::writeFileAtomic(x.path("g.txt"), bytes));
+        x.boxes.fileAnswers = {x.path("g.txt")};
+        x.f.ffnen1Click();
+        EXPECT_LE(x.f.RichEdit1->characterCount(), TForm1::kTextLimit);
+        EXPECT_GT(x.f.RichEdit1->lineCount(), 0);
+        const std::string last = x.f.displayLines().back();
+        EXPECT_TRUE(toolkit::splitLines(bytes).back().ends_with(last)) << last.substr(0, 80);
+    }
+    EXPECT_EQ(x.f.displayLines().back(), "Zeile 4999" + std::string(60, '.'));
+    EXPECT_TRUE(x.boxes.messages().isEmpty());
+}
