@@ -13,8 +13,8 @@ namespace printcapture {
 // Appends `text` as one entry. When the display's text limit refuses it, the oldest lines go
 // in blocks of `block` lines (the size the keep-alive trim uses) until it fits. A text that
 // would not fit even an empty display is shown as lines of at most `kPieceLength` characters,
-// each making room the same way: the display then ends with as much of the text as the limit
-// allows, and earlier lines go only as far as the text needs. Returns false only when the view
+// each deleting the oldest lines one by one, only as far as it needs: the display then ends
+// with as much of the text as the limit allows. Returns false only when the view
 // refuses even then (it then keeps whatever it held).
 inline constexpr int kPieceLength = 1024;
 

@@ -42,6 +42,11 @@ TForm1::TForm1(QWidget* parent, const QString& programFolder)
     : QMainWindow(parent), AVerz(programFolder) {
     setWindowTitle(QStringLiteral("DruckKorvel"));
     LoadStoredLayout(Serial1, 1, TBaudrate::br_009600);
+    SerExtDlg1 = new TSerExtDlg(this);
+    SerExtDlg1->setSerial(&Serial1);
+    SerExtDlg1->setPositionDlg(TPosition::poMainFormCenter);
+    SerExtDlg1->setLeftDlg(0);
+    SerExtDlg1->setTopDlg(0);
     createDisplay();
     createToolBar();
     createMenus();

@@ -3,6 +3,7 @@
 
 #include "CaptureFiles.h"
 #include "CapturePipeline.h"
+#include "serial/SerAddons.h"
 #include "serial/Serial.h"
 
 #include <QMainWindow>
@@ -73,6 +74,7 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     TSerial Serial1;
+    TSerExtDlg* SerExtDlg1 = nullptr; // bound to Serial1, centred on this window
 
     // Window state.
     LineBuffer ReceiveBuffer;
@@ -145,7 +147,6 @@ private:
     bool LoadSettings();
     void createOptionsMenu();
     void createHelpMenu();
-    bool executeSerialDialog();
     // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.
     bool writeExitFiles();
     bool writeProtocol();

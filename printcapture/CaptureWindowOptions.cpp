@@ -106,18 +106,13 @@ bool TForm1::SaveSettings() {
 }
 
 void TForm1::Schnittstelle1Click() {
-    if (!executeSerialDialog()) {
+    if (!SerExtDlg1->Execute()) {
         return;
     }
     Serial1.setActive(false);
     Serial1.setActive(PortWasActive);
     UpdateStatus();
     SaveSettings();
-}
-
-// The shared serial settings dialog is not part of this program yet: nothing is confirmed.
-bool TForm1::executeSerialDialog() {
-    return false;
 }
 
 void TForm1::Speicher1Click() {

@@ -1,7 +1,10 @@
 // Figures of the capture window: cost of a poll tick and of a trim, lines lost over a pty at
-// 9600 baud, idle CPU while recording, resident memory with a full display.
+// 9600 baud, idle CPU while recording, resident memory with a full display, the exit with a
+// display at its character limit, the start-up with a settings file.
 //
-//   capture_bench [--poll-ms N]   (the lines_lost run polls every N ms; 100 as the program)
+//   capture_bench [--poll-ms N] [--only PREFIX]
+//   (the lines_lost run polls every N ms, 100 as the program; --only runs the figures whose
+//   names begin with PREFIX)
 #include "common/ChildProcess.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/Serial.h"
@@ -17,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QThread>
 #include <QTimer>
@@ -285,6 +289,83 @@ double openMillis32000() {
     return median(ms);
 }
 
+// A display filled to its character limit with 80-character lines of all three styles.
+void fillToLimit(TForm1& f) {
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    QTextCharFormat italic;
+    italic.setFontItalic(true);
+    for (int i = 0;; ++i) {
+        const QTextCharFormat& style = i % 50 == 0 ? italic : i % 3 == 0 ? QTextCharFormat() : bold;
+        if (!f.RichEdit1->appendEntry8(line80(i), style)) {
+            break;
+        }
+    }
+}
+
+// "Beenden" with a full display: the settings file and the protocol written.
+double exitMillisFull() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    std::vector<double> ms;
+    for (int rep = 0; rep < 7; ++rep) {
+        TForm1 f(nullptr, folder);
+        f.show();
+        fillToLimit(f);
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        f.Beenden1Click();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        if (!QFileInfo::exists(folder + QStringLiteral("protokoll.rtf"))) {
+            return -1;
+        }
+    }
+    return median(ms);
+}
+
+// Counts paint events of one window's widgets.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* window) : m_window(window) {}
+    bool painted = false;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && o->isWidgetType() &&
+            static_cast<QWidget*>(o)->window() == m_window) {
+            painted = true;
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+};
+
+// The start-up step with a settings file, to the first painted window.
+double startMillis() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    {
+        TForm1 f(nullptr, folder);
+        f.move(30, 40);
+        f.MaxLines = 20000;
+        f.SaveSettings();
+    }
+    std::vector<double> ms;
+    for (int rep = 0; rep < 7; ++rep) {
+        QElapsedTimer t;
+        t.start();
+        TForm1 f(nullptr, folder);
+        PaintWatch watch(&f);
+        qApp->installEventFilter(&watch);
+        f.show();
+        waitUntil([&] { return watch.painted; }, 10000);
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        qApp->removeEventFilter(&watch);
+    }
+    return median(ms);
+}
+
 void print(const char* name, double value) {
     std::printf("%s %.3g\n", name, value);
     std::fflush(stdout);
@@ -299,22 +380,34 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     int pollMs = TForm1::kPollMs;
+    std::string only; // a name prefix: run only the figures whose names start with it
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--poll-ms") {
             pollMs = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::string(argv[i]) == "--only") {
+            only = argv[i + 1];
         }
     }
+    const auto run = [&](const char* name, const std::function<double()>& figure) {
+        if (std::string(name).starts_with(only)) {
+            print(name, figure());
+        }
+    };
     COMManager();
     // Measured first, before other runs leave freed memory in the heap.
-    const double rss = rssMb32000();
-    print("capture.tick_us.500", tickMicros(500));
-    print("capture.tick_us.32000", tickMicros(32000));
-    print("capture.trim_ms.32000", trimMillis());
-    print("capture.export_ms.full", exportMillisFull());
-    print("capture.open_ms.32000", openMillis32000());
-    print("capture.lines_lost", linesLost(pollMs));
-    print("capture.idle_cpu_pct", idleCpuPercent());
-    print("capture.rss_mb.32000", rss);
+    const double rss = only.empty() ? rssMb32000() : 0;
+    run("capture.tick_us.500", [] { return tickMicros(500); });
+    run("capture.tick_us.32000", [] { return tickMicros(32000); });
+    run("capture.trim_ms.32000", trimMillis);
+    run("capture.lines_lost", [&] { return linesLost(pollMs); });
+    run("capture.idle_cpu_pct", idleCpuPercent);
+    if (only.empty()) {
+        print("capture.rss_mb.32000", rss);
+    }
+    run("capture.exit_ms.full", exitMillisFull);
+    run("capture.start_ms", startMillis);
+    run("capture.export_ms.full", exportMillisFull);
+    run("capture.open_ms.32000", openMillis32000);
     QDir(g_ports).removeRecursively();
     return 0;
 }

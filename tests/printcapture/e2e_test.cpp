@@ -116,8 +116,12 @@ TEST(CaptureEndToEnd, EachStartSendsDC1AndWritesAMarker) {
     TForm1 f;
     f.Serial1.setCOMPort(2);
     f.Start1Click();
+    runEvents(1200);
     f.Start1Click();
     EXPECT_TRUE(f.Serial1.Active());
+    // The second start left the keep-alive's count running: pressing Start often enough must
+    // not keep the DC1 and the trim from ever coming.
+    EXPECT_LT(f.Timer2->remainingTime(), 9500);
     f.Stop1Click();
     ASSERT_EQ(f.RichEdit1->lineCount(), 3);
     EXPECT_TRUE(f.RichEdit1->document()->findBlockByNumber(1).text().startsWith(

@@ -267,3 +267,18 @@ TEST(CaptureWindow, CopyIsOfferedOnlyWithASelection) {
     EXPECT_TRUE(f.Kopieren1->isEnabled());
     EXPECT_EQ(f.RichEdit1->textCursor().selectedText(), QStringLiteral("Melder 1"));
 }
+
+// Every line taken from ReceiveBuffer is a line of the display, also a blank one that arrives
+// right after the display was emptied.
+TEST(CaptureWindow, ABlankLineIntoAnEmptyDisplayIsCounted) {
+    TForm1 f;
+    f.RichEdit1->appendEntry(QStringLiteral("alt"), {});
+    f.Lschen2Click();
+    receive(f, "\x0A\x0D"
+               "0042 Alarm\x0A\x0D");
+    f.Timer1Timer();
+    EXPECT_EQ(f.panelText(2), QStringLiteral(" Z: 1"));
+    f.Timer1Timer();
+    EXPECT_EQ(f.panelText(2), QStringLiteral(" Z: 2"));
+    EXPECT_EQ(f.RichEdit1->toPlainText(), QStringLiteral("\n0042 Alarm"));
+}
