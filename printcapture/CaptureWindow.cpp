@@ -109,6 +109,7 @@ void TForm1::createToolBar() {
 
 void TForm1::createMenus() {
     Datei1 = menuBar()->addMenu(QStringLiteral("Datei"));
+    createFileMenuItems();
     lschen1 = Datei1->addAction(tr8("Anzeige l\xF6schen"), this, &TForm1::lschen1Click);
     Datei1->addSeparator();
     Start1 = Datei1->addAction(QStringLiteral("Start"), this, &TForm1::Start1Click);
@@ -118,9 +119,9 @@ void TForm1::createMenus() {
     Datei1->addSeparator();
     Beenden1 = Datei1->addAction(QStringLiteral("Beenden"), this, &TForm1::Beenden1Click);
     Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
-    // "Speichern unter", "Öffnen" and a separator go in front of "Anzeige löschen", the menu
-    // "Exportieren" between "Datei" and "Optionen".
+    createExportMenu();
     createOptionsMenu();
+    addCustomerInfoItem();
     createHelpMenu();
 }
 
@@ -191,6 +192,7 @@ void TForm1::UpdateStatus() {
         setPanel(1, QStringLiteral(" inaktiv"));
         pal.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     }
+    Exportieren1->menuAction()->setEnabled(!Serial1.Active());
     RichEdit1->setPalette(pal);
     Schnittstelle1->setEnabled(!Serial1.Active());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // DruckKorvel's main window: records the panel's printer output from the serial port.
 
+#include "CaptureFiles.h"
 #include "CapturePipeline.h"
 #include "serial/SerAddons.h"
 #include "serial/Serial.h"
@@ -25,6 +26,8 @@ class LineView;
 
 namespace printcapture {
 
+class TForm3;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -48,12 +51,17 @@ public:
     toolkit::LineView* RichEdit1 = nullptr;
     std::array<QLabel*, 6> StatusBar1{};
     QMenu* Datei1 = nullptr;
-    QAction* lschen1 = nullptr; // "Anzeige löschen"
+    QAction* Speichern2 = nullptr; // "Speichern unter"
+    QAction* ffnen1 = nullptr;     // "Öffnen"
+    QAction* lschen1 = nullptr;    // "Anzeige löschen"
     QAction* Start1 = nullptr;
     QAction* Stop1 = nullptr;
     QAction* Beenden1 = nullptr;
+    QMenu* Exportieren1 = nullptr;
+    QAction* alsMitschnittimrtf1 = nullptr; // "als RFT-Datei  [*.rtf]"
     QMenu* Optionen1 = nullptr;
     QAction* Schnittstelle1 = nullptr;
+    QAction* PDF1 = nullptr; // "Kundeninfo"
     QAction* Speicher1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* verwenden1 = nullptr;
@@ -73,12 +81,19 @@ public:
     int MaxLines = kDefaultMaxLines;
     bool PortWasActive = false;
     QString AVerz;
+    // What the export writes; the customer window's "ok" puts the header into it.
+    ExportDocument ExportDocument1;
+    // The customer-information window, created hidden by createCustomerWindow().
+    TForm3* Form3 = nullptr;
 
     // Text of status panel 0..5.
     QString panelText(int index) const;
     LineStyle currentStyle() const { return m_currentStyle; }
     void UpdateStatus();
     std::string ConvertLine(const std::string& line) const;
+    void createCustomerWindow();
+    // The display's lines, text only, in order.
+    std::vector<std::string> displayLines() const;
 
     // Writes "DruckKorvel.ini" in AVerz. A file that cannot be written is reported to the user
     // and gives false; the previous file is then unchanged.
@@ -110,6 +125,10 @@ public slots:
     void AllesMarkieren1Click();
     void PopupMenu1Popup();
     void Beenden1Click();
+    void Speichern2Click();
+    void ffnen1Click();
+    void alsMitschnittimrtf1Click();
+    void PDF1Click();
     void Schnittstelle1Click();
     void Speicher1Click();
     void verwenden1Click();
@@ -148,6 +167,10 @@ private:
     void appendMarker(const std::string& marker);
     void showReceivedLine(const std::string& line);
     QTextCharFormat formatFor(LineStyle style) const;
+    void createFileMenuItems();
+    void createExportMenu();
+    void addCustomerInfoItem();
+    QString customerFolder() const;
 
     LineStyle m_currentStyle = LineStyle::Regular;
     bool m_unsaved = false; // received lines shown since the display was last written

@@ -159,10 +159,10 @@ void TForm1::showWaitingLines() {
 
 bool TForm1::writeProtocol() {
     const QString path = AVerz + kProtocolFile;
-    toolkit::RtfOptions options;
-    options.fontName = QStringLiteral("Courier New");
-    options.fontSizeHalfPoints = 18; // 9 pt, as the display
-    if (!toolkit::saveLineViewAsRtf(*RichEdit1, path, nullptr, options)) {
+    // The same rich-text form as the export, in the display's font.
+    const std::string rtf = toolkit::rtfFromLines(
+        toolkit::rtfLinesFromDocument(*RichEdit1->document()), {QStringLiteral("Courier New"), 9});
+    if (!toolkit::writeFileAtomic(path, rtf)) {
         toolkit::dialogs().message(this, cannotCreate(path), {}, toolkit::Dialogs::Icon::Error);
         return false;
     }

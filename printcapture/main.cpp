@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
     // The window's start-up step ran while only COM1 to COM4 were known, so a stored port
     // above 4 was not restored.
     COMManager().ScanPorts(8);
+    // The customer-information window, hidden until the menu or an export shows it.
+    form.createCustomerWindow();
     // Ports that come and go reach the registry through the main window's hook chain.
     new toolkit::DeviceChangeNotifier(&form);
     // The main window's end is the program's end, also while another window is open.

@@ -10,6 +10,8 @@
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
+#include "toolkit/ScriptedDialogs.h"
+#include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
 
@@ -241,6 +243,52 @@ double idleCpuPercent() {
     return pct;
 }
 
+// Export of a display at its 100 000-character limit, answered "No" to the customer question:
+// building the document, writing the RTF and the box, as the user waits for it.
+double exportMillisFull() {
+    TForm1 f;
+    f.show();
+    for (int i = 0; f.RichEdit1->appendEntry8(line80(i), QTextCharFormat()); ++i) {
+    }
+    const QString path = g_ports + QStringLiteral("/export.rtf");
+    std::vector<double> ms;
+    for (int rep = 0; rep < 7; ++rep) {
+        toolkit::ScriptedDialogs boxes;
+        boxes.fileAnswers.push_back(path);
+        boxes.confirmAnswers.push_back(false);
+        QElapsedTimer t;
+        t.start();
+        f.alsMitschnittimrtf1Click();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
+// "Öffnen" of a text file of 32 000 lines of 80 characters, the display's limit lifted.
+double openMillis32000() {
+    const QString path = g_ports + QStringLiteral("/open.txt");
+    std::vector<std::string> lines;
+    for (int i = 0; i < 32000; ++i) {
+        lines.push_back(line80(i));
+    }
+    toolkit::writeLines(path, lines);
+    TForm1 f;
+    f.MaxLines = 32000;
+    f.RichEdit1->setTextLimit(0);
+    f.show();
+    std::vector<double> ms;
+    for (int rep = 0; rep < 3; ++rep) {
+        toolkit::ScriptedDialogs boxes;
+        boxes.fileAnswers.push_back(path);
+        QElapsedTimer t;
+        t.start();
+        f.ffnen1Click();
+        QCoreApplication::processEvents();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
 // A display filled to its character limit with 80-character lines of all three styles.
 void fillToLimit(TForm1& f) {
     QTextCharFormat bold;
@@ -358,6 +406,8 @@ int main(int argc, char** argv) {
     }
     run("capture.exit_ms.full", exitMillisFull);
     run("capture.start_ms", startMillis);
+    run("capture.export_ms.full", exportMillisFull);
+    run("capture.open_ms.32000", openMillis32000);
     QDir(g_ports).removeRecursively();
     return 0;
 }
