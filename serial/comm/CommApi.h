@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+// windows.h defines many of the names below as macros; this hides them while we declare ours.
+#include "serial/comm/Win32Names.h"
+
 namespace comm {
 
 using BOOL = int;
@@ -111,7 +114,7 @@ struct COMSTAT {
     DWORD cbOutQue;
 };
 
-// 20 bytes on 32-bit Windows; the fields that the component uses.
+// 20 bytes on 32-bit Windows, 32 on 64-bit; the fields that the component uses.
 struct OVERLAPPED {
     std::uintptr_t Internal;
     std::uintptr_t InternalHigh;
@@ -196,3 +199,5 @@ BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size)
 BOOL GetVersionExA(OSVERSIONINFOA* info);
 
 } // namespace comm
+
+#include "serial/comm/Win32Names.h"
