@@ -1,6 +1,8 @@
 // The component and the registry on pseudo-terminals published as COM ports.
 #include "common/PtyPort.h"
 #include "serial/Serial.h"
+#include "serial/comm/posix/CustomBaud.h"
+#include "serial/comm/posix/PortTable.h"
 #include "serial/comm/posix/TermiosMapping.h"
 
 #include <atomic>
@@ -405,6 +407,38 @@ TEST_F(PtyTest, FramingReachesTheTerminalAndReadsBack) {
         EXPECT_EQ(back.Parity, asked.Parity);
         EXPECT_EQ(back.StopBits, asked.StopBits);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Whatever the port folder leaves open, both kinds of USB adapter and the PC's own ports are
+// within COM1-COM8, which both programs probe at start; a link wins for its number.
+TEST(PortTable, EveryKindOfAdapterIsWithinTheNumbersBothProgramsProbe) {
+    PortFolder folder;
+    using comm::posix::devicePathOfPort;
+    EXPECT_EQ(devicePathOfPort(1), "/dev/ttyUSB0");
+    EXPECT_EQ(devicePathOfPort(2), "/dev/ttyUSB1");
+    EXPECT_EQ(devicePathOfPort(3), "/dev/ttyACM0");
+    EXPECT_EQ(devicePathOfPort(4), "/dev/ttyACM1");
+    EXPECT_EQ(devicePathOfPort(5), "/dev/ttyS0");
+    EXPECT_EQ(devicePathOfPort(8), "/dev/ttyS3");
+    EXPECT_EQ(devicePathOfPort(9), "/dev/ttyUSB2");
+    EXPECT_EQ(devicePathOfPort(12), "/dev/ttyACM3");
+    EXPECT_EQ(devicePathOfPort(13), "/dev/ttyAMA0");
+    EXPECT_EQ(devicePathOfPort(17), "");
+    folder.hide(3);
+    EXPECT_EQ(devicePathOfPort(3), folder.linkPath(3));
+    EXPECT_FALSE(comm::posix::portPresent(3));
+}
+
+TEST(LineSpeed, ARateTheDriverRoundsByMoreThanTheUartToleranceIsRefused) {
+    using comm::posix::rateAccepted;
+    EXPECT_TRUE(rateAccepted(115200, 115200));
+    EXPECT_TRUE(rateAccepted(115200, 115384)); // a typical divisor's rounding
+    EXPECT_FALSE(rateAccepted(56000, 57600));
+    EXPECT_FALSE(rateAccepted(14400, 0));
 }
 
 } // namespace
