@@ -2,6 +2,7 @@
 #include "CaptureWindow.h"
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
+#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    toolkit::installSerialDispatcher(); // line events of a component may be handled here
     QApplication::setApplicationName(QStringLiteral("DruckKorvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("DruckKorvel"));
 

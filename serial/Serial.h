@@ -4,10 +4,12 @@
 // No Qt here: the layer builds for Windows and Linux against the comm API.
 
 #include "COMManager.h"
+#include "EventSlot.h"
 #include "SerialSettings.h"
 #include "SerialTypes.h"
 #include "comm/CommApi.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -92,6 +94,8 @@ public:
     void setEofChar(unsigned char v) { m_eofChar = v; }
     unsigned char EventChar() const { return m_eventChar; }
     void setEventChar(unsigned char v) { m_eventChar = v; }
+    // DataSize, EnableEvents and SyncEventHandling are read by the event thread while the GUI
+    // thread may write them.
     std::int32_t DataSize() const { return m_dataSize; }
     void setDataSize(std::int32_t v);
     bool ParityCheck() const { return m_parityCheck; }
@@ -116,8 +120,11 @@ public:
 
     bool IsNTPlatform() const { return m_isNTPlatform; }
 
-    TNotifyEvent OnBreak, OnCts, OnDsr, OnError, OnRing, OnDcd, OnRxChar, OnEventChar, OnTxEmpty,
+    // Line events, called by the event thread (SerThread.h) with the component as Sender.
+    TEventSlot OnBreak, OnCts, OnDsr, OnError, OnRing, OnDcd, OnRxChar, OnEventChar, OnTxEmpty,
         OnData;
+    // The running event thread, or none.
+    const std::shared_ptr<TSerThread>& EventThread() const { return m_eventThread; }
 
     // Transfers; each calls through its operation slot.
     std::string ReadString() { return m_readString(); }
@@ -167,11 +174,12 @@ private:
     int readBuf(void* buffer, std::uint32_t count, bool wait);
     int write(const void* buffer, std::uint32_t count, bool wait);
     comm::DWORD finishPending(bool wait, bool isRead);
-    // The seam where the line-event thread starts once a handler is assigned; with no handler
-    // (as in both programs) the mask is 0 and no thread is needed.
-    void startEventThread(comm::DWORD mask);
-    // Asks a running event thread to end; does not wait for it.
+    // With no handler assigned (as in both programs) the mask is 0 and no thread runs.
+    void startEventThread();
+    // Asks a running event thread to end; the caller then wakes its wait and calls
+    // endEventThread before the handle goes.
     void stopEventThread();
+    void endEventThread();
 
     bool m_isNTPlatform = false;
     TBaudrate m_baudrate = TBaudrate::br_009600;
@@ -190,7 +198,7 @@ private:
     unsigned char m_errorChar = '?';
     unsigned char m_eofChar = 26;
     unsigned char m_eventChar = 13;
-    std::int32_t m_dataSize = 0;
+    std::atomic<std::int32_t> m_dataSize{0};
     bool m_parityCheck = false;
     bool m_continueOnXOff = false;
     bool m_useErrorChar = false;
@@ -198,11 +206,11 @@ private:
     bool m_abortOnError = false;
     std::int32_t m_recTimeOut = 0;
     std::int32_t m_trmTimeOut = 0;
-    bool m_syncEventHandling = false;
-    bool m_enableEvents = true;
+    std::atomic<bool> m_syncEventHandling{false};
+    std::atomic<bool> m_enableEvents{true};
     bool m_syncWait = true;
 
-    TSerThread* m_eventThread = nullptr;
+    std::shared_ptr<TSerThread> m_eventThread;
 
     std::function<std::string()> m_readString;
     std::function<int(const void*, std::uint32_t)> m_writeBuf;

@@ -5,6 +5,7 @@
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
 #include "toolkit/HelpLauncher.h"
+#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -24,6 +25,7 @@ void loadGermanQtTranslation(QApplication& app, QTranslator& translator) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    toolkit::installSerialDispatcher(); // line events of a component may be handled here
     QApplication::setApplicationName(QStringLiteral("korveltool"));
     QApplication::setApplicationDisplayName(QStringLiteral("Korvel-Tool"));
     QTranslator translator;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 #include <sys/ioctl.h>
 #if defined(__linux__)
 #include <linux/serial.h> // TIOCGICOUNT counters of breaks and line errors
@@ -14,7 +15,7 @@ namespace comm::posix {
 
 // What the line-event wait compares between two looks at the line.
 struct LineSnapshot {
-    int inQueue = 0;
+    int inQueue = 0; // the driver's queue plus the bytes the wait has taken in
     int outQueue = 0;
     int modem = 0;
     bool haveModem = false;
@@ -24,26 +25,50 @@ struct LineSnapshot {
     bool haveCounts = false;
 };
 
-LineSnapshot takeSnapshot(int fd);
-
 struct PortState {
     PortState(int fd, int wakeFd) : fd(fd), wakeFd(wakeFd) {}
     ~PortState();
 
-    // Closes the device once it is gone, so it is free again (and its lock dropped) although
-    // the component abandons its handle without closing it.
+    // Lets go of the device (its file, its lock, exclusive mode) once it is gone or abandoned,
+    // although the component never closes the handle. The descriptor number stays taken,
+    // pointing at /dev/null, until the handle itself goes: a transfer that another thread runs
+    // at that moment must not reach a file that was opened meanwhile.
     void release();
+    void releaseLocked(); // with ioMutex held
+    // The device hung up: released at once.
+    void markGone();
+    void markGoneLocked();
+    // Makes a pending WaitCommEvent look at the line again; with endWait it returns with an
+    // empty mask (a new mask, a close, an abandoned handle).
+    void wake(bool endWait);
 
-    int fd; // -1 once released
-    // An eventfd that SetCommMask and CloseHandle signal to end a pending WaitCommEvent.
-    int wakeFd;
-    COMMTIMEOUTS timeouts{};
-    DCB dcb{};
-    std::atomic<DWORD> eventMask{0};
+    // Takes the bytes from the receive buffer first, then from the device. With ioMutex held.
+    long readLocked(unsigned char* buf, DWORD count);
+    // The receive-queue count: buffered bytes plus the driver's. With ioMutex held.
+    int inQueueLocked() const;
+    LineSnapshot snapshotLocked() const;
+
+    const int fd;
+    // An eventfd that wakes a pending WaitCommEvent.
+    const int wakeFd;
+    std::atomic<bool> released{false};
     // Set once the device hung up; every later transfer fails at once.
     std::atomic<bool> gone{false};
-    // Serialises the event wait's look at the tty with CloseHandle and SetCommMask.
-    std::mutex ioMutex;
+    COMMTIMEOUTS timeouts{};
+    DCB dcb{};
+    DWORD inQueueSize = 4096; // as asked by SetupComm; bounds the receive buffer
+    std::atomic<DWORD> eventMask{0};
+    // Counts what ends a wait with an empty mask.
+    std::atomic<unsigned> waitEpoch{0};
+    // A write went out since the last EV_TXEMPTY.
+    std::atomic<bool> txPending{false};
+    // Serialises every look at the tty by the event wait with reads, CloseHandle and
+    // SetCommMask.
+    mutable std::mutex ioMutex;
+    // Bytes the event wait has taken from the device to find the event character (and to
+    // sleep until new bytes come rather than poll): handed out before the device's own queue.
+    // Guarded by ioMutex.
+    std::string rxBuffer;
     // The line as it was when the mask was set or the last wait ended: like Windows, events
     // that happen between two waits are not lost. Guarded by ioMutex.
     LineSnapshot baseline;
