@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -104,6 +106,45 @@ TEST(Win32Line, EveryByteValuePassesBothWaysAndReadStringTakesExactlyWhatWaits) 
     ASSERT_TRUE(waitFor([&] { return port.InQueCount() >= 37; }));
     EXPECT_EQ(port.ReadString(), piece);
     EXPECT_EQ(port.ReadString(), "");
+}
+
+// The worker waits in the real WaitCommEvent while this thread writes: the write is complete
+// when it returns, the echo wakes the worker, and its handler takes the bytes. Closing wakes
+// the waiting worker and ends it before Close returns.
+TEST(Win32Line, EventThreadFiresOnRxCharThroughTheRealWaitAndEndsAtClose) {
+    TSerial port;
+    configure(port, 1, kVersion2);
+    std::mutex mutex;
+    std::string received;
+    std::atomic<int> cycles{0};
+    port.OnRxChar = [&](TObject* sender) {
+        ++cycles;
+        const std::string piece = static_cast<TSerial*>(sender)->ReadString();
+        std::lock_guard lock(mutex);
+        received += piece;
+    };
+    ASSERT_TRUE(port.Open());
+    std::this_thread::sleep_for(200ms); // let the worker reach its wait
+
+    const std::string bytes = everyByte();
+    ASSERT_EQ(port.WriteString(bytes), 256);
+    EXPECT_TRUE(waitFor([&] {
+        std::lock_guard lock(mutex);
+        return received.size() >= bytes.size();
+    }));
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(received, bytes);
+    }
+    EXPECT_GE(cycles.load(), 1);
+
+    const auto before = Clock::now();
+    port.Close();
+    EXPECT_FALSE(port.Active());
+    EXPECT_LT(Clock::now() - before, 10s);
+    const int atClose = cycles.load();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(cycles.load(), atClose);
 }
 
 // What the service tool's window does on each 100 ms tick, without the window: the session

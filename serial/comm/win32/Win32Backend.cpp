@@ -188,6 +188,22 @@ public:
         return done(::GetVersionExA(reinterpret_cast<::OSVERSIONINFOA*>(info)));
     }
 
+    BOOL PurgeComm(comm::HANDLE h, comm::DWORD flags) override {
+        return done(::PurgeComm(native(h), flags));
+    }
+
+    BOOL SetCurrentThreadPriority(int priority) override {
+        return done(::SetThreadPriority(::GetCurrentThread(), priority));
+    }
+
+    // The handle of a vanished device stays open (closing it is what the component avoids);
+    // cancelling every transfer on it, the event thread's wait included, lets that thread end.
+    void AbandonHandle(comm::HANDLE h) override {
+        const ::DWORD error = ::GetLastError();
+        ::CancelIoEx(native(h), nullptr);
+        ::SetLastError(error);
+    }
+
 private:
     // Gives a record without an event the one kept for it, for the transfer about to start.
     // One event per record, kept until the process ends: a record may be dropped while its
