@@ -4,6 +4,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
+
+namespace toolkit {
+class StringGrid;
+}
 
 class QComboBox;
 class QObject;
@@ -24,6 +29,10 @@ void onEntryChanged(QComboBox* box, QObject* context, std::function<void()> onCh
 
 // Opens a topic ("::name.htm") of the program's help file.
 void showProgramHelp(const QString& topic);
+
+// Writes the bit marks (BitDecoding.h) into column 1, rows 1 to 8 of the grid; no other cell is
+// touched.
+void ShowBitMarks(const std::string& bits, toolkit::StringGrid& grid);
 
 // Replaces all entries without announcing a change, keeping the box's text.
 void replaceEntries(QComboBox* box, const QStringList& entries);
