@@ -5,10 +5,17 @@
 # good part of a second, so one start per case would take minutes.
 
 set(KORVEL_GTEST_SOURCE_DIR /usr/src/googletest
-    CACHE PATH "GoogleTest sources, built with the project when cross-compiling")
+    CACHE PATH "GoogleTest sources, built with the project when no installed GoogleTest fits")
 
-if(CMAKE_CROSSCOMPILING)
-    # No GoogleTest for the target comes with the compiler: build it from the sources.
+if(NOT CMAKE_CROSSCOMPILING)
+    find_package(GTest QUIET)
+endif()
+set(KORVEL_TESTS ON)
+if(GTest_FOUND)
+    # the installed one
+elseif(EXISTS ${KORVEL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    # None for the target (a cross build, or Windows with Qt's compiler): build it from the
+    # sources.
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(${KORVEL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -17,7 +24,8 @@ if(CMAKE_CROSSCOMPILING)
         add_library(GTest::gtest_main ALIAS gtest_main)
     endif()
 else()
-    find_package(GTest REQUIRED)
+    message(STATUS "No GoogleTest (set KORVEL_GTEST_SOURCE_DIR to its sources): no tests")
+    set(KORVEL_TESTS OFF)
 endif()
 include(GoogleTest)
 

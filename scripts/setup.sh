@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev
     fontconfig fonts-dejavu-core fonts-liberation
     xdg-utils
+    g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 missing=()

@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -145,6 +147,23 @@ TEST(Win32Line, EventThreadFiresOnRxCharThroughTheRealWaitAndEndsAtClose) {
     const int atClose = cycles.load();
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(cycles.load(), atClose);
+}
+
+// A close clears the mask and then waits for the event thread, which may be just about to wait
+// again: that wait must fail at once, as on Windows (wine keeps a wait on an empty mask pending
+// for ever, and the close would never return).
+TEST(Win32Line, AWaitOnAnEmptyMaskFailsAtOnce) {
+    TSerial port;
+    configure(port, 1, kVersion1);
+    ASSERT_TRUE(port.Open()); // no handler: the mask is 0 and no event thread runs
+    auto result = std::make_shared<std::promise<bool>>();
+    std::thread([handle = port.Handle(), result] {
+        comm::DWORD mask = 0;
+        result->set_value(comm::WaitCommEvent(handle, &mask, nullptr) != 0);
+    }).detach(); // a wait that hangs must not hang the test program too
+    auto answer = result->get_future();
+    ASSERT_EQ(answer.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(answer.get());
 }
 
 // What the service tool's window does on each 100 ms tick, without the window: the session

@@ -7,7 +7,8 @@
 //   finished when the event thread's wait ended, and a read buffer handed back while the read
 //   still runs.
 // - WaitCommEvent without an OVERLAPPED record on a port opened for overlapped I/O may report a
-//   wait as complete that is still running; here such a call waits with a record of its own.
+//   wait as complete that is still running; here such a call waits with a record of its own,
+//   and fails, as Windows does, when the port's event mask is empty (wine would wait forever).
 
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -120,6 +121,14 @@ public:
             // The platform writes the mask when the wait ends, so it gets the caller's word.
             return done(::WaitCommEvent(native(h), reinterpret_cast<::DWORD*>(mask), native(ov)));
         }
+        // Windows fails a wait on an empty mask at once; wine keeps it pending for good, so a
+        // close that clears the mask just before the event thread's next wait would never end
+        // that thread. Here the wait fails as on Windows, also when the mask is cleared after
+        // the check but before the platform took the wait.
+        if (maskIsEmpty(h)) {
+            comm::SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
         ::OVERLAPPED own{};
         own.hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
         if (!own.hEvent) {
@@ -128,6 +137,12 @@ public:
         ::DWORD events = 0;
         ::BOOL ok = ::WaitCommEvent(native(h), &events, &own);
         if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
+            while (::WaitForSingleObject(own.hEvent, kMaskCheckMs) == WAIT_TIMEOUT) {
+                if (maskIsEmpty(h)) {
+                    ::CancelIo(native(h));
+                    break;
+                }
+            }
             ::DWORD unused = 0;
             ok = ::GetOverlappedResult(native(h), &own, &unused, TRUE);
         }
@@ -205,6 +220,13 @@ public:
     }
 
 private:
+    static constexpr ::DWORD kMaskCheckMs = 100;
+
+    static bool maskIsEmpty(comm::HANDLE h) {
+        ::DWORD mask = 0;
+        return ::GetCommMask(native(h), &mask) && mask == 0;
+    }
+
     // Gives a record without an event the one kept for it, for the transfer about to start.
     // One event per record, kept until the process ends: a record may be dropped while its
     // transfer is still listed here, and a component has one record for its whole life.
