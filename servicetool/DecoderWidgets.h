@@ -20,6 +20,10 @@ namespace servicetool {
 // and copes with long lists.
 QComboBox* makeEntryBox(const QString& prompt, QWidget* parent);
 
+// Writes the bit marks (BitDecoding.h) into column 1, rows 1 to 8 of the grid; no other cell is
+// touched.
+void ShowBitMarks(const std::string& bits, toolkit::StringGrid& grid);
+
 // The text of the entry now selected: the box's text when it is one of the entries, else empty.
 QString selectedEntry(const QComboBox* box);
 
@@ -29,10 +33,6 @@ void onEntryChanged(QComboBox* box, QObject* context, std::function<void()> onCh
 
 // Opens a topic ("::name.htm") of the program's help file.
 void showProgramHelp(const QString& topic);
-
-// Writes the bit marks (BitDecoding.h) into column 1, rows 1 to 8 of the grid; no other cell is
-// touched.
-void ShowBitMarks(const std::string& bits, toolkit::StringGrid& grid);
 
 // Replaces all entries without announcing a change, keeping the box's text.
 void replaceEntries(QComboBox* box, const QStringList& entries);
