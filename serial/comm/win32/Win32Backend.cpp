@@ -228,8 +228,9 @@ private:
     }
 
     // Gives a record without an event the one kept for it, for the transfer about to start.
-    // One event per record, kept until the process ends: a record may be dropped while its
-    // transfer is still listed here, and a component has one record for its whole life.
+    // One event per record address, kept until the process ends: a transfer abandoned with its
+    // record might still signal the event, so it is never closed early; and a component keeps
+    // its one record for its whole life, so there are only ever a few.
     void lendEvent(comm::OVERLAPPED* ov) {
         if (!ov) {
             return;
