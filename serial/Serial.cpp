@@ -209,6 +209,7 @@ void TSerial::Close() {
     // Output that flow control holds back (a cable that never raises CTS) would keep the
     // close waiting for the driver's drain time: it is dropped, as a Windows close does.
     PurgeComm(m_handle, PURGE_TXABORT | PURGE_TXCLEAR);
+    completePendingWrite();
     closeHandle();
     bindSlots(SlotKind::Closed);
     m_active = false;
@@ -224,8 +225,9 @@ void TSerial::PortRemoved() {
         return;
     }
     stopEventThread();
-    AbandonHandle(m_handle); // also ends the event thread's wait
+    AbandonHandle(m_handle); // also ends the event thread's wait and a running write
     endEventThread();
+    m_writePending = false;
     m_handle = INVALID_HANDLE_VALUE;
     bindSlots(SlotKind::Closed);
     m_active = false;

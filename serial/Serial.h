@@ -173,7 +173,8 @@ private:
     std::string readString(bool wait);
     int readBuf(void* buffer, std::uint32_t count, bool wait);
     int write(const void* buffer, std::uint32_t count, bool wait);
-    comm::DWORD finishPending(bool wait, bool isRead);
+    comm::DWORD finishPendingRead(bool wait);
+    void completePendingWrite();
     // With no handler assigned (as in both programs) the mask is 0 and no thread runs.
     void startEventThread();
     // Asks a running event thread to end; the caller then wakes its wait and calls
@@ -211,6 +212,9 @@ private:
     bool m_syncWait = true;
 
     std::shared_ptr<TSerThread> m_eventThread;
+    // The bytes of a write that runs on after it returned (SyncWait off).
+    std::string m_writeBuffer;
+    bool m_writePending = false;
 
     std::function<std::string()> m_readString;
     std::function<int(const void*, std::uint32_t)> m_writeBuf;

@@ -442,3 +442,22 @@ TEST(LineSpeed, ARateTheDriverRoundsByMoreThanTheUartToleranceIsRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// Nobody reads at the far end, so a write that waited for its bytes would never return.
+TEST_F(PtyTest, ANonWaitingWriteReturnsAtOnceAndACloseDropsWhatIsStillQueued) {
+    TSerial serial;
+    serial.setSyncWait(false);
+    ASSERT_TRUE(serial.Open());
+    std::string big(300000, 'q');
+    big.back() = '!';
+    EXPECT_EQ(serial.WriteString(big), static_cast<int>(big.size()));
+    EXPECT_EQ(com1.read(big.size(), 10000), big);
+
+    EXPECT_EQ(serial.WriteString(big), static_cast<int>(big.size()));
+    serial.Close();
+    EXPECT_LT(com1.readSome(1000).size(), big.size());
+}
+
+} // namespace

@@ -25,7 +25,7 @@ struct TableRange {
 // start (COM1-COM4 at once, then up to COM8 or COM9); the board's own UARTs after them; then
 // further adapters and the UARTs of single-board computers.
 constexpr TableRange kTable[] = {
-    {1, 2, "/dev/ttyUSB", 0}, {3, 2, "/dev/ttyACM", 0}, {5, 4, "/dev/ttyS", 0},
+    {1, 2, "/dev/ttyUSB", 0}, {3, 2, "/dev/ttyACM", 0},  {5, 4, "/dev/ttyS", 0},
     {9, 2, "/dev/ttyUSB", 2}, {11, 2, "/dev/ttyACM", 2}, {13, 4, "/dev/ttyAMA", 0},
 };
 

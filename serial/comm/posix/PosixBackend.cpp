@@ -186,6 +186,7 @@ BOOL PosixBackend::CloseHandle(HANDLE h) {
         m_ports.erase(it);
     }
     state->eventMask = 0;
+    state->endPendingWrite();
     {
         std::lock_guard io(state->ioMutex);
         if (!state->released) {
@@ -294,29 +295,27 @@ BOOL PosixBackend::SetCommMask(HANDLE h, DWORD mask) {
     return 1;
 }
 
-BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred,
-                                       BOOL /*wait*/) {
-    // Transfers here complete inside ReadFile/WriteFile; the record holds their outcome.
-    if (!live(h)) {
-        return 0;
+// Reads never stay pending here; a pending write is ended with what it sent so far.
+BOOL PosixBackend::CancelIo(HANDLE h) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
     }
-    if (!ov) {
-        return fail(ERROR_INVALID_PARAMETER);
-    }
-    if (transferred) {
-        *transferred = static_cast<DWORD>(ov->InternalHigh);
+    if (state->pendingWrite) {
+        const std::uint64_t one = 1;
+        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
     }
     return 1;
-}
-
-BOOL PosixBackend::CancelIo(HANDLE h) {
-    return find(h) ? 1 : fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL PosixBackend::PurgeComm(HANDLE h, DWORD flags) {
     const auto state = live(h);
     if (!state) {
         return 0;
+    }
+    if ((flags & PURGE_TXABORT) && state->pendingWrite) {
+        const std::uint64_t one = 1;
+        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
     }
     std::lock_guard io(state->ioMutex);
     const bool tx = (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) != 0;
@@ -358,6 +357,7 @@ void PosixBackend::AbandonHandle(HANDLE h) {
         m_ports.erase(it);
     }
     state->eventMask = 0;
+    state->endPendingWrite();
     state->release();
 }
 
