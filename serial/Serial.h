@@ -2,6 +2,13 @@
 // The serial port component. Includes the port registry and the settings record, which come with
 // it.
 // No Qt here: the layer builds for Windows and Linux against the comm API.
+//
+// Threads: everything is used from the GUI thread, except what the event thread of an open
+// component with line-event handlers reads (the handlers, DataSize, EnableEvents,
+// SyncEventHandling, InQueCount), which is safe against the GUI thread's writes. Close, port
+// removal and destruction end that thread before the handle goes (see SerThread.h), so a
+// handler never runs for a closed or destroyed component. Handlers that run in the event thread
+// must not use the transfers while the GUI thread does: they share one Overlapped record.
 
 #include "COMManager.h"
 #include "EventSlot.h"
