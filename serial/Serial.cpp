@@ -186,15 +186,16 @@ bool TSerial::Open() {
         closeHandle();
     }
     m_eventThread.reset();
-    if (m_handle != INVALID_HANDLE_VALUE && mask != 0) {
-        startEventThread();
-    }
     bindSlots(m_handle == INVALID_HANDLE_VALUE ? SlotKind::Closed
               : m_isNTPlatform                 ? SlotKind::Waiting
                                                : SlotKind::Immediate);
     m_active = m_handle != INVALID_HANDLE_VALUE;
     if (m_active) {
         COMManager().UpdateOwner(this);
+    }
+    // Last: a handler may run at once in the new thread, and it must find the component open.
+    if (m_active && mask != 0) {
+        startEventThread();
     }
     return m_active;
 }
