@@ -2,6 +2,7 @@
 #include "common/PtyPort.h"
 #include "serial/Serial.h"
 #include "serial/comm/posix/CustomBaud.h"
+#include "serial/comm/posix/PortState.h"
 #include "serial/comm/posix/PortTable.h"
 #include "serial/comm/posix/TermiosMapping.h"
 
@@ -453,6 +454,38 @@ TEST_F(PtyTest, ANonWaitingWriteReturnsAtOnceAndACloseDropsWhatIsStillQueued) {
     EXPECT_EQ(serial.WriteString(big), static_cast<int>(big.size()));
     serial.Close();
     EXPECT_LT(com1.readSome(1000).size(), big.size());
+}
+
+} // namespace
+
+namespace {
+
+// What a pseudo-terminal cannot show: modem lines and the driver's counters of a real UART.
+TEST(LineEvents, ModemLinesCountersAndQueuesBecomeTheirEventBits) {
+    using comm::posix::lineEvents;
+    using comm::posix::LineSnapshot;
+    LineSnapshot a;
+    a.haveModem = a.haveCounts = true;
+    a.modem = TIOCM_CTS | TIOCM_RI;
+    LineSnapshot b = a;
+    EXPECT_EQ(lineEvents(a, b, false), 0u);
+    b.inQueue = 1;
+    b.modem = TIOCM_DSR | TIOCM_CD; // CTS dropped, DSR and DCD raised, the ring ended
+    b.counts.brk = 1;
+    b.counts.frame = 2;
+    EXPECT_EQ(lineEvents(a, b, false), comm::EV_RXCHAR | comm::EV_CTS | comm::EV_DSR |
+                                           comm::EV_RLSD | comm::EV_RING | comm::EV_BREAK |
+                                           comm::EV_ERR);
+    EXPECT_EQ(lineEvents(b, a, false), comm::EV_CTS | comm::EV_DSR | comm::EV_RLSD |
+                                           comm::EV_BREAK |
+                                           comm::EV_ERR); // a ring begins: no event
+    LineSnapshot noLines = b;
+    noLines.haveModem = noLines.haveCounts = false; // a pseudo-terminal
+    EXPECT_EQ(lineEvents(a, noLines, false), comm::EV_RXCHAR);
+    EXPECT_EQ(lineEvents(a, a, true), comm::EV_TXEMPTY);
+    b = a;
+    b.outQueue = 5;
+    EXPECT_EQ(lineEvents(a, b, true), 0u); // still sending
 }
 
 } // namespace

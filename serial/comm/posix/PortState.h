@@ -28,6 +28,11 @@ struct LineSnapshot {
     bool haveCounts = false;
 };
 
+// The events between two looks at the line: new bytes, the transmit queue emptied after a
+// write, CTS, DSR and DCD changes, the end of a ring, a break and line errors (the driver's
+// counters). Lines and counters that either look lacks report nothing.
+DWORD lineEvents(const LineSnapshot& before, const LineSnapshot& now, bool txPending);
+
 // A write that did not fit into the driver's queue at once: a helper thread finishes it while
 // the caller goes on, as an overlapped write does on Windows. The bytes stay the caller's until
 // GetOverlappedResult reports the write complete.

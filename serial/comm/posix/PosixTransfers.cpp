@@ -398,7 +398,9 @@ constexpr DWORD kReceiveEvents = EV_RXCHAR | EV_RXFLAG;
 // counters, the transmit queue).
 constexpr int kLookMs = 10;
 
-DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
+} // namespace
+
+DWORD lineEvents(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
     DWORD ev = 0;
     if (b.inQueue > a.inQueue) {
         ev |= EV_RXCHAR;
@@ -424,6 +426,8 @@ DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b, bool txPending
 #endif
     return ev;
 }
+
+namespace {
 
 // Takes what the device has into the receive buffer (up to the receive-queue size), so that the
 // event character can be seen and the wait can sleep until new bytes come. True when the event
@@ -452,7 +456,7 @@ DWORD lookAtLine(PortState& state, DWORD wanted, bool& watchInput, int& sleepMs)
     const bool flag = (wanted & kReceiveEvents) && takeIn(state);
     LineSnapshot& before = state.baseline;
     const LineSnapshot now = state.snapshotLocked();
-    DWORD ev = eventsBetween(before, now, state.txPending);
+    DWORD ev = lineEvents(before, now, state.txPending);
     if (flag) {
         ev |= EV_RXFLAG;
     }
