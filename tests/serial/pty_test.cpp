@@ -332,7 +332,8 @@ TEST_F(PtyTest, AQuickReplugClosesTheOwnerAndTheNewDeviceOpens) {
     EXPECT_TRUE(registry->Rescan()); // the number is present again
     EXPECT_FALSE(serial.Active());
     EXPECT_EQ(removed, 1);
-    EXPECT_EQ(descriptorsOf(oldDevice), 0);
+    // The new pseudo-terminal may get the old one's name; then only its keep-alive counts.
+    EXPECT_EQ(descriptorsOf(oldDevice), replugged.slavePath() == oldDevice ? 1 : 0);
     EXPECT_EQ(registry->Entry(0).Owner, nullptr);
 
     ASSERT_TRUE(serial.Open());

@@ -9,11 +9,6 @@ namespace comm::posix {
 
 namespace {
 
-// UNIX98 pseudo-terminal slaves use the majors 136 to 143.
-bool isPtySlave(dev_t rdev) {
-    return major(rdev) >= 136 && major(rdev) <= 143;
-}
-
 struct TableRange {
     int first;          // first port number of the range
     int count;          // how many numbers
@@ -47,6 +42,11 @@ bool sysfsSaysNoUart(dev_t rdev) {
 }
 
 } // namespace
+
+// UNIX98 pseudo-terminal slaves use the majors 136 to 143.
+bool isPtySlave(dev_t rdev) {
+    return major(rdev) >= 136 && major(rdev) <= 143;
+}
 
 std::optional<int> portNumberOfName(const std::string& name) {
     std::string rest = name;

@@ -7,13 +7,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace comm::posix {
@@ -99,6 +102,38 @@ void applyModemLines(int fd, const DCB& dcb) {
     if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE) {
         setModemLine(fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
     }
+}
+
+// A write that completed on Windows has left the PC; here its bytes may still wait in the tty's
+// queue. Output that moves is given a moment to go out (the panel's last DC3 before a close);
+// what flow control holds back is dropped. A pseudo-terminal's queue is the far end's unread
+// input, and a close never waits for it: it is left alone.
+void dropHeldBackOutput(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && isPtySlave(st.st_rdev)) {
+        return;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto moved = start;
+    int last = -1;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+            break;
+        }
+        const auto now = Clock::now();
+        if (queued != last) {
+            last = queued;
+            moved = now;
+        }
+        if (now - moved > std::chrono::milliseconds(20) ||
+            now - start > std::chrono::milliseconds(250)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    (void)tcflush(fd, TCOFLUSH);
 }
 
 DCB defaultDcb() {
@@ -192,7 +227,7 @@ BOOL PosixBackend::CloseHandle(HANDLE h) {
         if (!state->released) {
             // What flow control still holds back would keep close() waiting for the driver's
             // drain time (commonly 30 s).
-            (void)tcflush(state->fd, TCOFLUSH);
+            dropHeldBackOutput(state->fd);
         }
         state->releaseLocked();
     }
@@ -323,8 +358,11 @@ BOOL PosixBackend::PurgeComm(HANDLE h, DWORD flags) {
     if (rx) {
         state->rxBuffer.clear();
     }
-    if (tx || rx) {
-        (void)tcflush(state->fd, tx && rx ? TCIOFLUSH : tx ? TCOFLUSH : TCIFLUSH);
+    if (tx) {
+        dropHeldBackOutput(state->fd);
+    }
+    if (rx) {
+        (void)tcflush(state->fd, TCIFLUSH);
     }
     return 1;
 }
