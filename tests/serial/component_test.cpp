@@ -191,6 +191,7 @@ TEST(SerialOpen, CallsThePlatformInOrderWithTheFixedArguments) {
     EXPECT_EQ(world.comm.last("BuildCommDCB")->text, "baud=9600 parity=N data=8 stop=1");
     EXPECT_EQ(world.comm.last("BuildCommDCB")->args[0], 28);
     EXPECT_EQ(world.comm.last("SetCommMask")->args[1], 0);
+    EXPECT_FALSE(s.EventThread()); // no handler: no thread
     EXPECT_EQ(s.Handle(), FakeComm::kHandle);
     EXPECT_EQ(s.BoundSlots(), TSerial::SlotKind::Waiting);
     EXPECT_EQ(world.registry->Entry(0).Owner, &s);
