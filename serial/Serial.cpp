@@ -186,15 +186,16 @@ bool TSerial::Open() {
         closeHandle();
     }
     m_eventThread.reset();
-    if (m_handle != INVALID_HANDLE_VALUE && mask != 0) {
-        startEventThread();
-    }
     bindSlots(m_handle == INVALID_HANDLE_VALUE ? SlotKind::Closed
               : m_isNTPlatform                 ? SlotKind::Waiting
                                                : SlotKind::Immediate);
     m_active = m_handle != INVALID_HANDLE_VALUE;
     if (m_active) {
         COMManager().UpdateOwner(this);
+    }
+    // Last: a handler may run at once in the new thread, and it must find the component open.
+    if (m_active && mask != 0) {
+        startEventThread();
     }
     return m_active;
 }
@@ -209,6 +210,7 @@ void TSerial::Close() {
     // Output that flow control holds back (a cable that never raises CTS) would keep the
     // close waiting for the driver's drain time: it is dropped, as a Windows close does.
     PurgeComm(m_handle, PURGE_TXABORT | PURGE_TXCLEAR);
+    completePendingWrite();
     closeHandle();
     bindSlots(SlotKind::Closed);
     m_active = false;
@@ -224,8 +226,9 @@ void TSerial::PortRemoved() {
         return;
     }
     stopEventThread();
-    AbandonHandle(m_handle); // also ends the event thread's wait
+    AbandonHandle(m_handle); // also ends the event thread's wait and a running write
     endEventThread();
+    m_writePending = false;
     m_handle = INVALID_HANDLE_VALUE;
     bindSlots(SlotKind::Closed);
     m_active = false;

@@ -2,6 +2,13 @@
 // The serial port component. Includes the port registry and the settings record, which come with
 // it.
 // No Qt here: the layer builds for Windows and Linux against the comm API.
+//
+// Threads: everything is used from the GUI thread, except what the event thread of an open
+// component with line-event handlers reads (the handlers, DataSize, EnableEvents,
+// SyncEventHandling, InQueCount), which is safe against the GUI thread's writes. Close, port
+// removal and destruction end that thread before the handle goes (see SerThread.h), so a
+// handler never runs for a closed or destroyed component. Handlers that run in the event thread
+// must not use the transfers while the GUI thread does: they share one Overlapped record.
 
 #include "COMManager.h"
 #include "EventSlot.h"
@@ -173,7 +180,8 @@ private:
     std::string readString(bool wait);
     int readBuf(void* buffer, std::uint32_t count, bool wait);
     int write(const void* buffer, std::uint32_t count, bool wait);
-    comm::DWORD finishPending(bool wait, bool isRead);
+    comm::DWORD finishPendingRead(bool wait);
+    void completePendingWrite();
     // With no handler assigned (as in both programs) the mask is 0 and no thread runs.
     void startEventThread();
     // Asks a running event thread to end; the caller then wakes its wait and calls
@@ -211,6 +219,9 @@ private:
     bool m_syncWait = true;
 
     std::shared_ptr<TSerThread> m_eventThread;
+    // The bytes of a write that runs on after it returned (SyncWait off).
+    std::string m_writeBuffer;
+    bool m_writePending = false;
 
     std::function<std::string()> m_readString;
     std::function<int(const void*, std::uint32_t)> m_writeBuf;

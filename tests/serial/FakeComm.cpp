@@ -236,13 +236,15 @@ BOOL FakeComm::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written,
     if (fails("WriteFile")) {
         return 0;
     }
-    tx.append(static_cast<const char*>(buf), count);
     if (writesPend) {
+        // Like a real overlapped write, the bytes are taken from the buffer when it completes.
         m_pendingCount = count;
         m_pendingIsRead = false;
+        m_pendingBuffer = const_cast<void*>(buf);
         SetLastError(ERROR_IO_PENDING);
         return 0;
     }
+    tx.append(static_cast<const char*>(buf), count);
     *written = count;
     return 1;
 }
@@ -254,6 +256,10 @@ BOOL FakeComm::GetOverlappedResult(HANDLE h, OVERLAPPED*, DWORD* transferred, BO
         *transferred = 0;
         SetLastError(ERROR_IO_INCOMPLETE);
         return 0;
+    }
+    if (!m_pendingIsRead && m_pendingBuffer) {
+        tx.append(static_cast<const char*>(m_pendingBuffer), m_pendingCount);
+        m_pendingBuffer = nullptr;
     }
     *transferred = m_pendingCount;
     return 1;

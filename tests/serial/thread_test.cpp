@@ -18,32 +18,32 @@ namespace {
 // What the handlers saw, safe to fill from the event thread.
 class Journal {
 public:
+    struct Entry {
+        std::string name;
+        TObject* sender;
+        std::thread::id thread;
+    };
     TNotifyEvent note(const std::string& name) {
         return [this, name](TObject* sender) {
             std::lock_guard lock(m_mutex);
-            m_entries.push_back(name);
-            m_senders.push_back(sender);
-            m_threads.push_back(std::this_thread::get_id());
+            m_entries.push_back({name, sender, std::this_thread::get_id()});
         };
     }
-    std::vector<std::string> entries() const {
+    std::vector<Entry> all() const {
         std::lock_guard lock(m_mutex);
         return m_entries;
     }
-    std::vector<TObject*> senders() const {
-        std::lock_guard lock(m_mutex);
-        return m_senders;
-    }
-    std::vector<std::thread::id> threads() const {
-        std::lock_guard lock(m_mutex);
-        return m_threads;
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const Entry& e : all()) {
+            names.push_back(e.name);
+        }
+        return names;
     }
 
 private:
     mutable std::mutex m_mutex;
-    std::vector<std::string> m_entries;
-    std::vector<TObject*> m_senders;
-    std::vector<std::thread::id> m_threads;
+    std::vector<Entry> m_entries;
 };
 
 class EventThread : public ::testing::Test {
@@ -91,10 +91,10 @@ TEST_F(EventThread, OneCycleCallsEveryReportedHandlerOnceInTableOrder) {
                                        "Dsr",   "Error",     "Ring",   "Dcd",   "RxChar",
                                        "Data",  "EventChar", "TxEmpty"};
     EXPECT_EQ(journal.entries(), all);
-    for (TObject* sender : journal.senders()) {
-        EXPECT_EQ(sender, &serial);
+    for (const auto& entry : journal.all()) {
+        EXPECT_EQ(entry.sender, &serial);
+        EXPECT_NE(entry.thread, std::this_thread::get_id());
     }
-    EXPECT_NE(journal.threads().front(), std::this_thread::get_id());
 }
 
 TEST_F(EventThread, OnDataWaitsForDataSizeBytesAndNeverFiresWithSizeZero) {

@@ -4,9 +4,12 @@
 #include "serial/comm/CommApi.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <sys/ioctl.h>
+#include <thread>
 #if defined(__linux__)
 #include <linux/serial.h> // TIOCGICOUNT counters of breaks and line errors
 #endif
@@ -23,6 +26,26 @@ struct LineSnapshot {
     serial_icounter_struct counts{};
 #endif
     bool haveCounts = false;
+};
+
+// The events between two looks at the line: new bytes, the transmit queue emptied after a
+// write, CTS, DSR and DCD changes, the end of a ring, a break and line errors (the driver's
+// counters). Lines and counters that either look lacks report nothing.
+DWORD lineEvents(const LineSnapshot& before, const LineSnapshot& now, bool txPending);
+
+// A write that did not fit into the driver's queue at once: a helper thread finishes it while
+// the caller goes on, as an overlapped write does on Windows. The bytes stay the caller's until
+// GetOverlappedResult reports the write complete.
+struct PendingWrite {
+    PendingWrite();
+    ~PendingWrite();
+    const OVERLAPPED* ov = nullptr;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false; // guarded by mutex
+    DWORD sent = 0;    // guarded by mutex; valid once done
+    int abortFd = -1;  // an eventfd that ends the helper's wait (purge, cancel, close)
+    std::thread helper;
 };
 
 struct PortState {
@@ -69,6 +92,10 @@ struct PortState {
     // sleep until new bytes come rather than poll): handed out before the device's own queue.
     // Guarded by ioMutex.
     std::string rxBuffer;
+    // Used by the thread that transfers (and by purge, cancel and close on that thread).
+    std::unique_ptr<PendingWrite> pendingWrite;
+    // Stops a pending write's helper and waits for it.
+    void endPendingWrite();
     // The line as it was when the mask was set or the last wait ended: like Windows, events
     // that happen between two waits are not lost. Guarded by ioMutex.
     LineSnapshot baseline;

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace comm::posix {
 
@@ -25,6 +26,9 @@ std::string portFolder();
 // The device path for a port number: the folder's link (even when its target is missing, so a
 // dangling link hides a port), else the built-in table's device; empty when neither names one.
 std::string devicePathOfPort(int number);
+
+// Whether a character device is the slave side of a pseudo-terminal.
+bool isPtySlave(dev_t rdev);
 
 // Whether the device of a port is there, decided without opening it: a character device; a
 // pseudo-terminal always counts; else a sysfs "type" of 0 (a legacy node with no UART behind

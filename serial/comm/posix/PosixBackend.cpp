@@ -7,13 +7,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace comm::posix {
@@ -101,6 +104,38 @@ void applyModemLines(int fd, const DCB& dcb) {
     }
 }
 
+// A write that completed on Windows has left the PC; here its bytes may still wait in the tty's
+// queue. Output that moves is given a moment to go out (the panel's last DC3 before a close);
+// what flow control holds back is dropped. A pseudo-terminal's queue is the far end's unread
+// input, and a close never waits for it: it is left alone.
+void dropHeldBackOutput(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && isPtySlave(st.st_rdev)) {
+        return;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto moved = start;
+    int last = -1;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+            break;
+        }
+        const auto now = Clock::now();
+        if (queued != last) {
+            last = queued;
+            moved = now;
+        }
+        if (now - moved > std::chrono::milliseconds(20) ||
+            now - start > std::chrono::milliseconds(250)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    (void)tcflush(fd, TCOFLUSH);
+}
+
 DCB defaultDcb() {
     DCB dcb{};
     dcb.DCBlength = sizeof(DCB);
@@ -186,12 +221,13 @@ BOOL PosixBackend::CloseHandle(HANDLE h) {
         m_ports.erase(it);
     }
     state->eventMask = 0;
+    state->endPendingWrite();
     {
         std::lock_guard io(state->ioMutex);
         if (!state->released) {
             // What flow control still holds back would keep close() waiting for the driver's
             // drain time (commonly 30 s).
-            (void)tcflush(state->fd, TCOFLUSH);
+            dropHeldBackOutput(state->fd);
         }
         state->releaseLocked();
     }
@@ -294,23 +330,17 @@ BOOL PosixBackend::SetCommMask(HANDLE h, DWORD mask) {
     return 1;
 }
 
-BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred,
-                                       BOOL /*wait*/) {
-    // Transfers here complete inside ReadFile/WriteFile; the record holds their outcome.
-    if (!live(h)) {
-        return 0;
+// Reads never stay pending here; a pending write is ended with what it sent so far.
+BOOL PosixBackend::CancelIo(HANDLE h) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
     }
-    if (!ov) {
-        return fail(ERROR_INVALID_PARAMETER);
-    }
-    if (transferred) {
-        *transferred = static_cast<DWORD>(ov->InternalHigh);
+    if (state->pendingWrite) {
+        const std::uint64_t one = 1;
+        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
     }
     return 1;
-}
-
-BOOL PosixBackend::CancelIo(HANDLE h) {
-    return find(h) ? 1 : fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL PosixBackend::PurgeComm(HANDLE h, DWORD flags) {
@@ -318,14 +348,21 @@ BOOL PosixBackend::PurgeComm(HANDLE h, DWORD flags) {
     if (!state) {
         return 0;
     }
+    if ((flags & PURGE_TXABORT) && state->pendingWrite) {
+        const std::uint64_t one = 1;
+        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
+    }
     std::lock_guard io(state->ioMutex);
     const bool tx = (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) != 0;
     const bool rx = (flags & (PURGE_RXABORT | PURGE_RXCLEAR)) != 0;
     if (rx) {
         state->rxBuffer.clear();
     }
-    if (tx || rx) {
-        (void)tcflush(state->fd, tx && rx ? TCIOFLUSH : tx ? TCOFLUSH : TCIFLUSH);
+    if (tx) {
+        dropHeldBackOutput(state->fd);
+    }
+    if (rx) {
+        (void)tcflush(state->fd, TCIFLUSH);
     }
     return 1;
 }
@@ -358,6 +395,7 @@ void PosixBackend::AbandonHandle(HANDLE h) {
         m_ports.erase(it);
     }
     state->eventMask = 0;
+    state->endPendingWrite();
     state->release();
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -156,6 +157,97 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
     return 1;
 }
 
+PendingWrite::PendingWrite() : abortFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+PendingWrite::~PendingWrite() {
+    if (abortFd >= 0) {
+        ::close(abortFd);
+    }
+}
+
+void PortState::endPendingWrite() {
+    if (!pendingWrite) {
+        return;
+    }
+    const std::uint64_t one = 1;
+    (void)!::write(pendingWrite->abortFd, &one, sizeof one);
+    pendingWrite->helper.join();
+    pendingWrite.reset();
+}
+
+namespace {
+
+struct WriteLimit {
+    bool hasTotal = false;
+    Clock::time_point total;
+};
+
+WriteLimit writeLimit(const COMMTIMEOUTS& t, DWORD count) {
+    WriteLimit limit;
+    limit.hasTotal = t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0;
+    limit.total = Clock::now() +
+                  std::chrono::milliseconds(std::uint64_t(t.WriteTotalTimeoutMultiplier) * count +
+                                            t.WriteTotalTimeoutConstant);
+    return limit;
+}
+
+// Writes until everything is out, the time is up, the device hangs up or (wait false) the
+// driver's queue is full. With abortFd, a signal there ends the wait too.
+DWORD writeSome(PortState& state, const unsigned char* bytes, DWORD count, DWORD sent,
+                const WriteLimit& limit, bool wait, int abortFd = -1) {
+    while (sent < count && !state.released) {
+        const ssize_t n = ::write(state.fd, bytes + sent, count - sent);
+        if (n > 0) {
+            sent += static_cast<DWORD>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            state.gone = true;
+            break;
+        }
+        const int ms = limit.hasTotal ? msUntil(limit.total) : -1;
+        if (!wait || ms == 0) {
+            break;
+        }
+        pollfd p[2] = {{state.fd, POLLOUT, 0}, {abortFd, POLLIN, 0}};
+        if (::poll(p, abortFd >= 0 ? 2 : 1, ms) > 0) {
+            if (hungUp(p[0].revents)) {
+                state.gone = true;
+                break;
+            }
+            if (p[1].revents & POLLIN) {
+                break;
+            }
+        }
+    }
+    return sent;
+}
+
+BOOL finishWrite(PortState& state, DWORD sent, DWORD* written, OVERLAPPED* ov) {
+    if (state.gone) {
+        state.release(); // nothing else may find the hang-up before the program exits
+    }
+    if (sent == 0 && state.gone) {
+        return fail(ERROR_DEVICE_REMOVED);
+    }
+    if (sent > 0) {
+        state.txPending = true;
+        state.wake(false); // a wait for EV_TXEMPTY looks at the queue again
+    }
+    if (written) {
+        *written = sent;
+    }
+    complete(ov, sent);
+    return 1;
+}
+
+} // namespace
+
+// With an OVERLAPPED record, what does not fit into the driver's queue at once is left to a
+// helper thread and the call reports ERROR_IO_PENDING; GetOverlappedResult completes it.
 BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written,
                              OVERLAPPED* ov) {
     const auto state = live(h);
@@ -169,51 +261,65 @@ BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* writ
         state->release();
         return fail(ERROR_DEVICE_REMOVED);
     }
-    const auto& t = state->timeouts;
-    const bool hasTotal = t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0;
-    const auto total = Clock::now() + std::chrono::milliseconds(
-                                          std::uint64_t(t.WriteTotalTimeoutMultiplier) * count +
-                                          t.WriteTotalTimeoutConstant);
+    state->endPendingWrite(); // a caller that did not complete the last one
     const auto* bytes = static_cast<const unsigned char*>(buf);
+    const WriteLimit limit = writeLimit(state->timeouts, count);
+    const DWORD sent = writeSome(*state, bytes, count, 0, limit, ov == nullptr);
+    if (sent == count || !ov || state->gone || state->released ||
+        (limit.hasTotal && msUntil(limit.total) == 0)) {
+        return finishWrite(*state, sent, written, ov);
+    }
+    auto pending = std::make_unique<PendingWrite>();
+    pending->ov = ov;
+    PendingWrite* p = pending.get();
+    pending->helper = std::thread([state, p, bytes, count, sent, limit] {
+        const DWORD total = writeSome(*state, bytes, count, sent, limit, true, p->abortFd);
+        {
+            std::lock_guard lock(p->mutex);
+            p->sent = total;
+            p->done = true;
+        }
+        p->finished.notify_all();
+    });
+    state->pendingWrite = std::move(pending);
+    return fail(ERROR_IO_PENDING);
+}
+
+BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred, BOOL wait) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    if (!ov) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    PendingWrite* p = state->pendingWrite.get();
+    if (!p || p->ov != ov) {
+        // Reads and writes that fit complete inside ReadFile/WriteFile; the record holds
+        // their outcome.
+        if (!live(h)) {
+            return 0;
+        }
+        if (transferred) {
+            *transferred = static_cast<DWORD>(ov->InternalHigh);
+        }
+        return 1;
+    }
     DWORD sent = 0;
-    while (sent < count) {
-        const ssize_t n = ::write(state->fd, bytes + sent, count - sent);
-        if (n > 0) {
-            sent += static_cast<DWORD>(n);
-            continue;
+    {
+        std::unique_lock lock(p->mutex);
+        if (!p->done && !wait) {
+            if (transferred) {
+                *transferred = 0;
+            }
+            return fail(ERROR_IO_INCOMPLETE);
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
-            state->gone = true;
-            break;
-        }
-        const int wait = hasTotal ? msUntil(total) : -1;
-        if (wait == 0) {
-            break;
-        }
-        pollfd p{state->fd, POLLOUT, 0};
-        if (::poll(&p, 1, wait) > 0 && hungUp(p.revents)) {
-            state->gone = true;
-            break;
-        }
+        p->finished.wait(lock, [p] { return p->done; });
+        sent = p->sent;
     }
-    if (state->gone) {
-        state->release(); // nothing else may find the hang-up before the program exits
-    }
-    if (sent == 0 && state->gone) {
-        return fail(ERROR_DEVICE_REMOVED);
-    }
-    if (sent > 0) {
-        state->txPending = true;
-        state->wake(false); // a wait for EV_TXEMPTY looks at the queue again
-    }
-    if (written) {
-        *written = sent;
-    }
-    complete(ov, sent);
-    return 1;
+    p->helper.join();
+    state->pendingWrite.reset();
+    return finishWrite(*state, sent, transferred, ov);
 }
 
 BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
@@ -292,7 +398,9 @@ constexpr DWORD kReceiveEvents = EV_RXCHAR | EV_RXFLAG;
 // counters, the transmit queue).
 constexpr int kLookMs = 10;
 
-DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
+} // namespace
+
+DWORD lineEvents(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
     DWORD ev = 0;
     if (b.inQueue > a.inQueue) {
         ev |= EV_RXCHAR;
@@ -318,6 +426,8 @@ DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b, bool txPending
 #endif
     return ev;
 }
+
+namespace {
 
 // Takes what the device has into the receive buffer (up to the receive-queue size), so that the
 // event character can be seen and the wait can sleep until new bytes come. True when the event
@@ -346,7 +456,7 @@ DWORD lookAtLine(PortState& state, DWORD wanted, bool& watchInput, int& sleepMs)
     const bool flag = (wanted & kReceiveEvents) && takeIn(state);
     LineSnapshot& before = state.baseline;
     const LineSnapshot now = state.snapshotLocked();
-    DWORD ev = eventsBetween(before, now, state.txPending);
+    DWORD ev = lineEvents(before, now, state.txPending);
     if (flag) {
         ev |= EV_RXFLAG;
     }
