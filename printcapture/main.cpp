@@ -3,6 +3,7 @@
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
 #include "toolkit/HelpLauncher.h"
+#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    toolkit::installSerialDispatcher(); // line events of a component may be handled here
     QApplication::setApplicationName(QStringLiteral("DruckKorvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("DruckKorvel"));
 

@@ -157,6 +157,11 @@ TEST(CaptureEndToEnd, UnplugDuringARecordingNeitherCrashesNorSpins) {
     ASSERT_TRUE(waitUntil([&] { return f.RichEdit1->lineCount() > 5; }, 10000));
 
     sim->kill(); // the cable is pulled: the pty vanishes, its link dangles
+    // The component lets go of the dead pty at once, so its number may soon belong to a pty
+    // of a test running beside this one: the link is pointed at nothing for good.
+    QFile::remove(capturetest::portsDir() + QStringLiteral("/COM4"));
+    QFile::link(QStringLiteral("/nonexistent-port"),
+                capturetest::portsDir() + QStringLiteral("/COM4"));
     const double cpuBefore = cpuSeconds();
     runEvents(2000);
     EXPECT_LT(cpuSeconds() - cpuBefore, 0.5);
