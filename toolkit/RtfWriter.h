@@ -25,6 +25,10 @@ std::string rtfFromLineView(const LineView& view, const RtfOptions& options = {}
 bool saveLineViewAsRtf(const LineView& view, const QString& path, QString* error = nullptr,
                        const RtfOptions& options = {});
 
+// The file's opening up to the first text, with the colour table given as
+// "{\colortbl ;\redR\greenG\blueB;...}" (entry 0 the automatic colour).
+std::string rtfHeader(const RtfOptions& options, const std::string& colourTable);
+
 // The text of one run, escaped for rich text.
 std::string rtfEscape(const std::string& win1252);
 

@@ -3,7 +3,7 @@
 #include "PanelSim.h"
 #include "rtf_read_back.h"
 #include "session_fixture.h"
-#include "toolkit/LineView.h"
+#include "toolkit/ProtocolView.h"
 #include "toolkit/RadioGroup.h"
 
 #include <QFile>
@@ -41,10 +41,7 @@ struct SimRun {
     }
     ~SimRun() { sim.stop(); }
 
-    // The controller's lines come in pieces, each shown as an entry of its own.
-    bool viewHas(const QString& text) const {
-        return form->RichEdit1->toPlainText().remove(QLatin1Char('\n')).contains(text);
-    }
+    bool viewHas(const QString& text) const { return viewText(*form).contains(text); }
     panelsim::SessionReport finish() {
         EXPECT_TRUE(pumpUntil([&] { return sim.waitSessions(1, 0); }, 30000));
         auto reports = sim.reports();
@@ -120,7 +117,7 @@ TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
     run.sim.start();
     run.form->BitBtn1->click();
     ASSERT_TRUE(pumpUntil([&] { return run.viewHas(QStringLiteral("TR 0004")); }, 20000))
-        << run.form->RichEdit1->toPlainText().toStdString();
+        << viewText(*run.form).toStdString();
     EXPECT_TRUE(run.form->Serial1.Active());
     run.form->BitBtn2->click();
     const panelsim::SessionReport report = run.finish();
@@ -137,10 +134,10 @@ TEST(ServiceSession, Version1StopsTheTraceWithF) {
     run.sim.start();
     run.form->BitBtn1->click();
     ASSERT_TRUE(pumpUntil([&] { return run.viewHas(QStringLiteral("boot complete")); }, 20000))
-        << run.form->RichEdit1->toPlainText().toStdString();
+        << viewText(*run.form).toStdString();
     run.form->BitBtn2->click();
     const panelsim::SessionReport report = run.finish();
     EXPECT_TRUE(report.ok) << report.text();
     EXPECT_EQ(receivedBytes(report), std::string(12, 'f'));
-    EXPECT_EQ(run.form->RichEdit1->toPlainText().count(QStringLiteral("# m")), 0);
+    EXPECT_EQ(viewText(*run.form).count(QStringLiteral("# m")), 0);
 }

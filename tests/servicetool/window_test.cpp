@@ -1,7 +1,7 @@
 // The service session window, driven by pieces that a pty delivers through the serial layer.
 
 #include "session_fixture.h"
-#include "toolkit/LineView.h"
+#include "toolkit/ProtocolView.h"
 #include "toolkit/RadioGroup.h"
 
 #include <QMenuBar>
@@ -57,7 +57,7 @@ TEST(ServiceWindow, StartsIdleWithVersion2LineSettingsAndTheGermanControls) {
 
 TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     WindowOnPty w;
-    w.form->RichEdit1->appendEntry8("old protocol", {});
+    w.form->protocol().note("old protocol");
     ASSERT_TRUE(w.connect());
     EXPECT_EQ(viewLines(*w.form),
               (QStringList{Opened, QStringLiteral("  Jetzt RESET am Panel durchführen.")}));
@@ -67,9 +67,10 @@ TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     EXPECT_TRUE(w.form->BitBtn1->isHidden());
     EXPECT_FALSE(w.form->BitBtn2->isHidden());
 
+    // Received text as it came: the empty line and the blanks stay.
     w.tick("\r\n  boot loader 2.41  \r\n");
-    EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("boot loader 2.41"));
-    EXPECT_EQ(lineColour(*w.form, 2), QColor(Qt::black));
+    EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{"", QStringLiteral("  boot loader 2.41  ")}));
+    EXPECT_EQ(lineColour(*w.form, 3), QColor(Qt::black));
 }
 
 TEST(ServiceWindow, KeywordSplitOverTwoPollsIsAnsweredWithOneM) {
@@ -151,11 +152,14 @@ TEST(ServiceWindow, VersionChangeWhileConnectedClosesThePortSilently) {
 TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {
     WindowOnPty w;
     ASSERT_TRUE(w.connect());
-    w.form->RichEdit1->setTextLimit(w.form->RichEdit1->characterCount() + 10);
+    w.form->protocol().setCapacity(w.form->RichEdit1->store().size() + 10);
     w.tick("a long line that does not fit, with the listener in it");
     EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{QStringLiteral("?"), QStringLiteral("# m")}));
     EXPECT_EQ(lineColour(*w.form, 2), Blue);
     EXPECT_EQ(w.answers(1), "m");
+    // Still full: the refused stretch goes on without a second "?".
+    w.tick("more trace output that does not fit either");
+    EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{QStringLiteral("?"), QStringLiteral("# m")}));
 }
 
 TEST(ServiceWindow, NoPortBeepsAndSaysSo) {
@@ -163,11 +167,11 @@ TEST(ServiceWindow, NoPortBeepsAndSaysSo) {
     toolkit::ScriptedDialogs dialogs;
     servicetool::TForm1 form;
     ASSERT_EQ(form.Serial1.COMPort(), 0);
-    form.RichEdit1->appendEntry8("old", {});
+    form.protocol().note("old");
     form.BitBtn1Click();
     EXPECT_EQ(dialogs.beeps, 1);
     EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Keine Schnittstelle vorhanden !")});
-    EXPECT_EQ(form.RichEdit1->lineCount(), 0);
+    EXPECT_EQ(form.RichEdit1->store().lineCount(), 0u);
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_FALSE(form.BitBtn1->isHidden());
 }

@@ -1,0 +1,293 @@
+#include "ProtocolView.h"
+
+#include "Win1252.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace toolkit {
+
+namespace {
+
+constexpr int Margin = 3;
+
+QColor toColor(Rgb rgb) {
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// One character per byte, so the text stays on the grid: control bytes show as blanks.
+QString cells(std::string_view bytes) {
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[static_cast<qsizetype>(i)] =
+            b < 0x20 || b == 0x7F ? QChar(u' ') : QChar(win1252ToUnicode(b));
+    }
+    return out;
+}
+
+} // namespace
+
+ProtocolView::ProtocolView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAutoFillBackground(false);
+    changeEvent(nullptr);
+}
+
+int ProtocolView::lineHeight() const {
+    return m_lineHeight;
+}
+
+int ProtocolView::charWidth() const {
+    return m_charWidth;
+}
+
+int ProtocolView::visibleRows() const {
+    return std::max(1, viewport()->height() / m_lineHeight);
+}
+
+int ProtocolView::firstVisibleLine() const {
+    return verticalScrollBar()->value();
+}
+
+void ProtocolView::changeEvent(QEvent* event) {
+    if (!event || event->type() == QEvent::FontChange) {
+        const QFontMetricsF metrics(font());
+        m_lineHeight = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
+        m_charWidth = std::max(1, static_cast<int>(std::lround(metrics.horizontalAdvance(u'0'))));
+        updateScrollRanges();
+    }
+    if (event) {
+        QAbstractScrollArea::changeEvent(event);
+    }
+}
+
+void ProtocolView::updateScrollRanges() {
+    const int rows = visibleRows();
+    const auto lines = static_cast<qint64>(m_store.lineCount());
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(0, static_cast<int>(std::max<qint64>(0, lines - rows)));
+    v->setPageStep(rows);
+    v->setSingleStep(1);
+    const qint64 width = static_cast<qint64>(m_store.longestLine() + 1) * m_charWidth + 2 * Margin;
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, static_cast<int>(std::clamp<qint64>(width - viewport()->width(), 0,
+                                                       std::numeric_limits<int>::max())));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(m_charWidth);
+}
+
+void ProtocolView::storeChanged() {
+    QScrollBar* v = verticalScrollBar();
+    const bool followEnd = v->value() >= v->maximum();
+    updateScrollRanges();
+    if (followEnd) {
+        v->setValue(v->maximum());
+    }
+    viewport()->update();
+}
+
+void ProtocolView::clear() {
+    m_store.clear();
+    m_anchor = m_cursor = {};
+    storeChanged();
+}
+
+void ProtocolView::scrollToLine(std::size_t line) {
+    verticalScrollBar()->setValue(static_cast<int>(std::min<std::size_t>(line, INT_MAX)));
+}
+
+void ProtocolView::scrollToEnd() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void ProtocolView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    storeChanged();
+}
+
+void ProtocolView::setSelection(Position anchor, Position cursor) {
+    m_anchor = anchor;
+    m_cursor = cursor;
+    viewport()->update();
+}
+
+void ProtocolView::selectAll() {
+    if (m_store.empty()) {
+        return;
+    }
+    const std::size_t last = m_store.lineCount() - 1;
+    setSelection({0, 0}, {last, m_store.lineLength(last)});
+}
+
+std::string ProtocolView::selectedText() const {
+    std::string out;
+    if (!hasSelection()) {
+        return out;
+    }
+    const Position from = std::min(m_anchor, m_cursor);
+    const Position to = std::max(m_anchor, m_cursor);
+    for (std::size_t line = from.line; line <= to.line && line < m_store.lineCount(); ++line) {
+        if (line > from.line) {
+            out += '\n';
+        }
+        const std::size_t begin = line == from.line ? from.column : 0;
+        const std::size_t end = line == to.line ? to.column : std::string::npos;
+        if (end == std::string::npos || end > begin) {
+            out += m_store.lineText(line, begin, end == std::string::npos ? end : end - begin);
+        }
+    }
+    return out;
+}
+
+void ProtocolView::copy() const {
+    if (hasSelection()) {
+        QApplication::clipboard()->setText(fromWin1252(selectedText()));
+    }
+}
+
+ProtocolView::Position ProtocolView::positionAt(const QPoint& point) const {
+    if (m_store.empty()) {
+        return {};
+    }
+    const qint64 row = point.y() < 0 ? -1 : point.y() / m_lineHeight;
+    const qint64 line = std::clamp<qint64>(firstVisibleLine() + row, 0,
+                                           static_cast<qint64>(m_store.lineCount()) - 1);
+    const double x = point.x() - Margin + horizontalScrollBar()->value();
+    const auto column = static_cast<std::size_t>(std::max(0.0, std::round(x / m_charWidth)));
+    const auto l = static_cast<std::size_t>(line);
+    return {l, std::min(column, m_store.lineLength(l))};
+}
+
+void ProtocolView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const Position at = positionAt(event->position().toPoint());
+    setSelection(event->modifiers() & Qt::ShiftModifier ? m_anchor : at, at);
+}
+
+void ProtocolView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    // Dragging past the edge scrolls on.
+    if (at.y() < 0) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    } else if (at.y() > viewport()->height()) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    setSelection(m_anchor, positionAt(at));
+}
+
+// A double click takes the line under the pointer.
+void ProtocolView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !m_store.empty()) {
+        const Position at = positionAt(event->position().toPoint());
+        setSelection({at.line, 0}, {at.line, m_store.lineLength(at.line)});
+    }
+}
+
+void ProtocolView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+    } else if (event->matches(QKeySequence::MoveToStartOfDocument)) {
+        verticalScrollBar()->setValue(0);
+    } else if (event->matches(QKeySequence::MoveToEndOfDocument)) {
+        scrollToEnd();
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void ProtocolView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* copyAction = menu.addAction(QStringLiteral("&Kopieren"), this, &ProtocolView::copy);
+    copyAction->setShortcut(QKeySequence::Copy);
+    copyAction->setEnabled(hasSelection());
+    QAction* all =
+        menu.addAction(QStringLiteral("Alles &markieren"), this, &ProtocolView::selectAll);
+    all->setShortcut(QKeySequence::SelectAll);
+    menu.exec(event->globalPos());
+}
+
+void ProtocolView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+    painter.setFont(font());
+    const int firstColumn = horizontalScrollBar()->value() / m_charWidth;
+    const int columns = viewport()->width() / m_charWidth + 2;
+    const int rows = viewport()->height() / m_lineHeight + 1;
+    const auto first = static_cast<std::size_t>(firstVisibleLine());
+    for (int row = 0; row < rows && first + static_cast<std::size_t>(row) < m_store.lineCount();
+         ++row) {
+        paintLine(painter, first + static_cast<std::size_t>(row), row * m_lineHeight, firstColumn,
+                  columns);
+    }
+}
+
+void ProtocolView::paintLine(QPainter& painter, std::size_t line, int y, int firstColumn,
+                             int columns) {
+    const auto begin = static_cast<std::size_t>(firstColumn);
+    const std::string text = m_store.lineText(line, begin, static_cast<std::size_t>(columns));
+    const std::size_t end = begin + text.size();
+    const auto xOf = [&](std::size_t column) {
+        return Margin + static_cast<int>(column) * m_charWidth - horizontalScrollBar()->value();
+    };
+
+    // The selected columns of this line; one cell more where the selection goes on past its
+    // end.
+    std::size_t selFrom = 0, selTo = 0;
+    const Position from = std::min(m_anchor, m_cursor);
+    const Position to = std::max(m_anchor, m_cursor);
+    if (hasSelection() && line >= from.line && line <= to.line) {
+        selFrom = line == from.line ? from.column : 0;
+        selTo = line == to.line ? to.column : m_store.lineLength(line) + 1;
+        painter.fillRect(
+            QRect(xOf(selFrom), y, static_cast<int>(selTo - selFrom) * m_charWidth, m_lineHeight),
+            palette().color(QPalette::Highlight));
+    }
+    if (text.empty()) {
+        return;
+    }
+    // Cut the visible text where the colour or the selection changes.
+    std::vector<LineStore::Run> runs = m_store.lineRuns(line);
+    std::vector<std::size_t> cuts{begin, end, selFrom, selTo};
+    for (const LineStore::Run& run : runs) {
+        cuts.push_back(run.from);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    const int baseline = y + painter.fontMetrics().ascent();
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const std::size_t a = std::max(cuts[i], begin);
+        const std::size_t b = std::min(cuts[i + 1], end);
+        if (a >= b) {
+            continue;
+        }
+        Rgb colour = runs.front().colour;
+        for (const LineStore::Run& run : runs) {
+            if (run.from <= a) {
+                colour = run.colour;
+            }
+        }
+        const bool selected = a >= selFrom && a < selTo;
+        painter.setPen(selected ? palette().color(QPalette::HighlightedText) : toColor(colour));
+        painter.drawText(QPoint(xOf(a), baseline),
+                         cells(std::string_view(text).substr(a - begin, b - a)));
+    }
+}
+
+} // namespace toolkit
