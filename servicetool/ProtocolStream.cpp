@@ -14,6 +14,7 @@ void ProtocolStream::clear() {
     m_store.clear();
     m_lineOpen = false;
     m_pendingCr = false;
+    m_interrupted = false;
     m_refusing = false;
 }
 
@@ -34,10 +35,11 @@ bool ProtocolStream::receive(std::string_view piece) {
             const bool secondHalfOfCrLf = c == '\n' && m_pendingCr;
             m_pendingCr = c == '\r';
             if (!secondHalfOfCrLf) {
-                if (!m_lineOpen) {
+                if (!m_lineOpen && !m_interrupted) {
                     m_store.startLine(ReceivedColour); // an empty line of the controller's
                 }
                 m_lineOpen = false;
+                m_interrupted = false;
             }
             ++i;
             continue;
@@ -49,6 +51,7 @@ bool ProtocolStream::receive(std::string_view piece) {
         if (!m_lineOpen) {
             m_store.startLine(ReceivedColour);
             m_lineOpen = true;
+            m_interrupted = false;
         }
         m_store.appendText(piece.substr(i, end - i), ReceivedColour);
         m_pendingCr = false;
@@ -58,15 +61,17 @@ bool ProtocolStream::receive(std::string_view piece) {
 }
 
 void ProtocolStream::refuse(std::string_view piece) {
-    // The refused bytes are not shown, but a CR among them still pairs with a following LF.
+    // The refused bytes are not shown, but where they stopped still counts: a CR pairs with a
+    // following LF, and a line they left open is ended by the next line end.
     m_pendingCr = piece.back() == '\r';
+    m_interrupted = !isLineEnd(piece.back());
+    m_lineOpen = false;
     if (m_refusing) {
         return;
     }
     m_refusing = true;
     m_store.startLine(OwnColour);
     m_store.appendText("?", OwnColour);
-    m_lineOpen = false;
 }
 
 bool ProtocolStream::note(std::string_view text, toolkit::Rgb colour) {
@@ -88,6 +93,7 @@ bool ProtocolStream::note(std::string_view text, toolkit::Rgb colour) {
         m_store.appendText(text.substr(i, end - i), colour);
         i = end;
     }
+    m_interrupted = m_interrupted || m_lineOpen;
     m_lineOpen = false;
     return true;
 }

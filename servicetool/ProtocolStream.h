@@ -7,7 +7,8 @@
 //   CR or LF as one). Blanks and empty lines stay. An empty piece adds nothing.
 // - The window's own lines ("# ..." in blue) always stand on lines of their own; a CR or LF
 //   inside one starts a further line of the same entry. A received line they interrupt goes
-//   on after them on a new line.
+//   on after them on a new line; when all that follows is its line end, no empty line
+//   appears.
 // - The store takes `capacity()` bytes of the controller's text (line ends count one). A
 //   piece that does not fit is refused whole and a blue "?" line is shown in its place, once
 //   per refused stretch: the next piece that fits ends the stretch. The window's own lines
@@ -47,9 +48,10 @@ private:
 
     toolkit::LineStore& m_store;
     std::uint64_t m_capacity = DefaultCapacity;
-    bool m_lineOpen = false;  // the store's last line is a received line not yet ended
-    bool m_pendingCr = false; // the last received byte was a CR: a following LF belongs to it
-    bool m_refusing = false;  // within a refused stretch: its "?" is shown
+    bool m_lineOpen = false;    // the store's last line is a received line not yet ended
+    bool m_pendingCr = false;   // the last received byte was a CR: a following LF belongs to it
+    bool m_interrupted = false; // a received line was cut off by a line of the window's own
+    bool m_refusing = false;    // within a refused stretch: its "?" is shown
 };
 
 } // namespace servicetool

@@ -79,12 +79,14 @@ TEST(ProtocolStream, OwnLinesStandOnTheirOwnAndTheInterruptedLineGoesOnAfterThem
     p.stream.note("# m");
     p.in({" ok\r"});
     p.stream.note("# Auswahl: d");
-    p.in({"\nmenu\r\n"});
+    p.in({"\nmenu"});
+    p.stream.note("# m");
+    p.in({"\r\n\r\n"}); // only the line end of the interrupted line, then an empty line
     EXPECT_EQ(p.lines(),
               (Lines{"# Schnittstelle ist ge\xF6"
                      "ffnet.",
                      "  Jetzt RESET am Panel durchf\xFChren.", "press m to start the listener",
-                     "# m", " ok", "# Auswahl: d", "menu"}));
+                     "# m", " ok", "# Auswahl: d", "menu", "# m", ""}));
     const std::vector<toolkit::Rgb> colours = {OwnColour,      OwnColour, ReceivedColour, OwnColour,
                                                ReceivedColour, OwnColour, ReceivedColour};
     for (std::size_t i = 0; i < colours.size(); ++i) {
