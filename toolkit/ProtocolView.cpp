@@ -40,15 +40,7 @@ ProtocolView::ProtocolView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setAutoFillBackground(false);
-    changeEvent(nullptr);
-}
-
-int ProtocolView::lineHeight() const {
-    return m_lineHeight;
-}
-
-int ProtocolView::charWidth() const {
-    return m_charWidth;
+    updateMetrics();
 }
 
 int ProtocolView::visibleRows() const {
@@ -59,16 +51,23 @@ int ProtocolView::firstVisibleLine() const {
     return verticalScrollBar()->value();
 }
 
+// The grid has whole pixels per cell; the drawing font is spaced to match it, so a long run
+// of text does not drift off the grid where the selection or the colour changes.
+void ProtocolView::updateMetrics() {
+    const QFontMetricsF metrics(font());
+    const qreal advance = metrics.horizontalAdvance(u'0');
+    m_lineHeight = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
+    m_charWidth = std::max(1, static_cast<int>(std::lround(advance)));
+    m_gridFont = font();
+    m_gridFont.setLetterSpacing(QFont::AbsoluteSpacing, m_charWidth - advance);
+    updateScrollRanges();
+}
+
 void ProtocolView::changeEvent(QEvent* event) {
-    if (!event || event->type() == QEvent::FontChange) {
-        const QFontMetricsF metrics(font());
-        m_lineHeight = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
-        m_charWidth = std::max(1, static_cast<int>(std::lround(metrics.horizontalAdvance(u'0'))));
-        updateScrollRanges();
+    if (event->type() == QEvent::FontChange) {
+        updateMetrics();
     }
-    if (event) {
-        QAbstractScrollArea::changeEvent(event);
-    }
+    QAbstractScrollArea::changeEvent(event);
 }
 
 void ProtocolView::updateScrollRanges() {
@@ -227,7 +226,7 @@ void ProtocolView::contextMenuEvent(QContextMenuEvent* event) {
 void ProtocolView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
-    painter.setFont(font());
+    painter.setFont(m_gridFont);
     const int firstColumn = horizontalScrollBar()->value() / m_charWidth;
     const int columns = viewport()->width() / m_charWidth + 2;
     const int rows = viewport()->height() / m_lineHeight + 1;

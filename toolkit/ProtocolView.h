@@ -54,9 +54,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void updateMetrics();
     void updateScrollRanges();
-    int lineHeight() const;
-    int charWidth() const;
     int visibleRows() const;
     Position positionAt(const QPoint& point) const;
     void paintLine(QPainter& painter, std::size_t line, int y, int firstColumn, int columns);
@@ -64,6 +63,7 @@ private:
     LineStore m_store;
     Position m_anchor;
     Position m_cursor;
+    QFont m_gridFont;
     int m_lineHeight = 1;
     int m_charWidth = 1;
 };
