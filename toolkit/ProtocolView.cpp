@@ -6,8 +6,10 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -24,12 +26,15 @@ QColor toColor(Rgb rgb) {
 }
 
 // One character per byte, so the text stays on the grid: control bytes show as blanks.
+QChar cell(unsigned char byte) {
+    const char16_t c = win1252ToUnicode(byte);
+    return c < 0x20 || (c >= 0x7F && c < 0xA0) ? QChar(u' ') : QChar(c);
+}
+
 QString cells(std::string_view bytes) {
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out[static_cast<qsizetype>(i)] =
-            b < 0x20 || b == 0x7F ? QChar(u' ') : QChar(win1252ToUnicode(b));
+        out[static_cast<qsizetype>(i)] = cell(static_cast<unsigned char>(bytes[i]));
     }
     return out;
 }
@@ -60,7 +65,38 @@ void ProtocolView::updateMetrics() {
     m_charWidth = std::max(1, static_cast<int>(std::lround(advance)));
     m_gridFont = font();
     m_gridFont.setLetterSpacing(QFont::AbsoluteSpacing, m_charWidth - advance);
+    // Each byte's glyph, looked up once: drawing then needs no text shaping.
+    m_rawFont = QRawFont::fromFont(font());
+    for (int b = 0; b < 256; ++b) {
+        const QList<quint32> glyph = m_rawFont.isValid()
+                                         ? m_rawFont.glyphIndexesForString(QString(cell(b)))
+                                         : QList<quint32>{};
+        m_glyphs[static_cast<std::size_t>(b)] = glyph.size() == 1 ? glyph.front() : 0;
+    }
     updateScrollRanges();
+}
+
+// Bytes of one colour at one place of the grid. Through the glyph table where the font has
+// every glyph; else the toolkit finds a font that has them.
+void ProtocolView::drawCells(QPainter& painter, QPoint at, std::string_view bytes) const {
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(static_cast<qsizetype>(bytes.size()));
+    positions.reserve(static_cast<qsizetype>(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const quint32 glyph = m_glyphs[static_cast<unsigned char>(bytes[i])];
+        if (glyph == 0) {
+            painter.drawText(at, cells(bytes));
+            return;
+        }
+        glyphs.push_back(glyph);
+        positions.push_back(QPointF(static_cast<qreal>(i) * m_charWidth, 0));
+    }
+    QGlyphRun run;
+    run.setRawFont(m_rawFont);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter.drawGlyphRun(at, run);
 }
 
 void ProtocolView::changeEvent(QEvent* event) {
@@ -85,20 +121,36 @@ void ProtocolView::updateScrollRanges() {
     h->setSingleStep(m_charWidth);
 }
 
+// Only what changed is drawn anew: the lines from the one that was last on (it may have grown),
+// after the view has moved what it already shows (scrollContentsBy).
 void ProtocolView::storeChanged() {
     QScrollBar* v = verticalScrollBar();
     const bool followEnd = v->value() >= v->maximum();
+    // A store that shrank was cleared behind the view's back: all of it is new.
+    const std::size_t changedFrom =
+        m_linesShown == 0 || m_store.lineCount() < m_linesShown ? 0 : m_linesShown - 1;
+    m_linesShown = m_store.lineCount();
     updateScrollRanges();
     if (followEnd) {
         v->setValue(v->maximum());
     }
-    viewport()->update();
+    const qint64 row = static_cast<qint64>(changedFrom) - firstVisibleLine();
+    if (row < visibleRows() + 1) {
+        const int top = static_cast<int>(std::max<qint64>(0, row)) * m_lineHeight;
+        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
+    }
+}
+
+void ProtocolView::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy * m_lineHeight);
 }
 
 void ProtocolView::clear() {
     m_store.clear();
     m_anchor = m_cursor = {};
+    m_linesShown = 0;
     storeChanged();
+    viewport()->update();
 }
 
 void ProtocolView::scrollToLine(std::size_t line) {
@@ -223,16 +275,16 @@ void ProtocolView::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
-void ProtocolView::paintEvent(QPaintEvent*) {
+void ProtocolView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+    painter.fillRect(event->rect(), palette().color(QPalette::Base));
     painter.setFont(m_gridFont);
     const int firstColumn = horizontalScrollBar()->value() / m_charWidth;
     const int columns = viewport()->width() / m_charWidth + 2;
-    const int rows = viewport()->height() / m_lineHeight + 1;
+    const int lastRow = event->rect().bottom() / m_lineHeight;
     const auto first = static_cast<std::size_t>(firstVisibleLine());
-    for (int row = 0; row < rows && first + static_cast<std::size_t>(row) < m_store.lineCount();
-         ++row) {
+    for (int row = std::max(0, event->rect().top() / m_lineHeight);
+         row <= lastRow && first + static_cast<std::size_t>(row) < m_store.lineCount(); ++row) {
         paintLine(painter, first + static_cast<std::size_t>(row), row * m_lineHeight, firstColumn,
                   columns);
     }
@@ -284,8 +336,8 @@ void ProtocolView::paintLine(QPainter& painter, std::size_t line, int y, int fir
         }
         const bool selected = a >= selFrom && a < selTo;
         painter.setPen(selected ? palette().color(QPalette::HighlightedText) : toColor(colour));
-        painter.drawText(QPoint(xOf(a), baseline),
-                         cells(std::string_view(text).substr(a - begin, b - a)));
+        drawCells(painter, QPoint(xOf(a), baseline),
+                  std::string_view(text).substr(a - begin, b - a));
     }
 }
 

@@ -11,7 +11,10 @@
 #include "LineStore.h"
 
 #include <QAbstractScrollArea>
+#include <QRawFont>
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace toolkit {
 
@@ -52,6 +55,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     void updateMetrics();
@@ -59,11 +63,15 @@ private:
     int visibleRows() const;
     Position positionAt(const QPoint& point) const;
     void paintLine(QPainter& painter, std::size_t line, int y, int firstColumn, int columns);
+    void drawCells(QPainter& painter, QPoint at, std::string_view bytes) const;
 
     LineStore m_store;
     Position m_anchor;
     Position m_cursor;
     QFont m_gridFont;
+    QRawFont m_rawFont;
+    std::array<quint32, 256> m_glyphs{};
+    std::size_t m_linesShown = 0; // lines the store held at the last storeChanged()
     int m_lineHeight = 1;
     int m_charWidth = 1;
 };
