@@ -2,43 +2,15 @@
 // received byte except the line ends, and without own lines gives exactly the controller's
 // lines. A small capacity makes the store refuse pieces: then it holds no more than allowed.
 
+#include "controller_lines.h"
 #include "servicetool/ProtocolStream.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 using namespace servicetool;
-
-namespace {
-
-std::vector<std::string> lineEndSplit(const std::string& sent) {
-    std::vector<std::string> lines;
-    bool open = false;
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        const char c = sent[i];
-        if (c == '\r' || c == '\n') {
-            if (!open) {
-                lines.emplace_back();
-            }
-            open = false;
-            if (c == '\r' && i + 1 < sent.size() && sent[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            if (!open) {
-                lines.emplace_back();
-                open = true;
-            }
-            lines.back() += c;
-        }
-    }
-    return lines;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
@@ -91,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             expected += c;
         }
     }
-    if (kept != expected || (notes == 0 && receivedLines != lineEndSplit(received))) {
+    if (kept != expected || (notes == 0 && receivedLines != controllerLines(received))) {
         std::abort();
     }
     return 0;

@@ -1,6 +1,7 @@
 // Whole sessions: the window against the simulated controller over a pty.
 
 #include "PanelSim.h"
+#include "controller_lines.h"
 #include "rtf_read_back.h"
 #include "session_fixture.h"
 #include "toolkit/ProtocolView.h"
@@ -62,25 +63,6 @@ std::string receivedBytes(const panelsim::SessionReport& r) {
         out += static_cast<char>(b.byte);
     }
     return out;
-}
-
-// The controller's lines: CR LF, a lone CR or a lone LF ends one. The last may be unended.
-std::vector<std::string> controllerLines(const std::string& sent) {
-    std::vector<std::string> lines(1);
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        if (sent[i] == '\r' || sent[i] == '\n') {
-            if (sent[i] == '\r' && i + 1 < sent.size() && sent[i + 1] == '\n') {
-                ++i;
-            }
-            lines.emplace_back();
-        } else {
-            lines.back() += sent[i];
-        }
-    }
-    if (lines.back().empty()) {
-        lines.pop_back();
-    }
-    return lines;
 }
 
 // Every line the controller sent is in the saved protocol exactly, in order, in black, up to
