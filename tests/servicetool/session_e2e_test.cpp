@@ -196,7 +196,7 @@ TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
     run.form->RadioGroup1->setItemIndex(1);
     run.sim.start();
     run.form->BitBtn1->click();
-    ASSERT_TRUE(pumpUntil([&] { return run.viewHas(QStringLiteral("TR 0004")); }, 20000))
+    ASSERT_TRUE(pumpUntil([&] { return run.viewHas(QStringLiteral("TR 0005")); }, 20000))
         << viewText(*run.form).toStdString();
     EXPECT_TRUE(run.form->Serial1.Active());
     run.form->BitBtn2->click();
