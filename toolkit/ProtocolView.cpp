@@ -102,6 +102,7 @@ void ProtocolView::drawCells(QPainter& painter, QPoint at, std::string_view byte
 void ProtocolView::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
         updateMetrics();
+        viewport()->update();
     }
     QAbstractScrollArea::changeEvent(event);
 }
