@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace toolkit {
 
@@ -155,7 +156,8 @@ void ProtocolView::clear() {
 }
 
 void ProtocolView::scrollToLine(std::size_t line) {
-    verticalScrollBar()->setValue(static_cast<int>(std::min<std::size_t>(line, INT_MAX)));
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::min<std::size_t>(line, std::numeric_limits<int>::max())));
 }
 
 void ProtocolView::scrollToEnd() {
