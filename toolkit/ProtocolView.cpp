@@ -43,6 +43,8 @@ QString cells(std::string_view bytes) {
 } // namespace
 
 ProtocolView::ProtocolView(QWidget* parent) : QAbstractScrollArea(parent) {
+    m_dragScroll.setInterval(50);
+    connect(&m_dragScroll, &QTimer::timeout, this, &ProtocolView::dragScrollStep);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setAutoFillBackground(false);
@@ -235,14 +237,34 @@ void ProtocolView::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton)) {
         return;
     }
-    const QPoint at = event->position().toPoint();
-    // Dragging past the edge scrolls on.
-    if (at.y() < 0) {
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    } else if (at.y() > viewport()->height()) {
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    m_dragAt = event->position().toPoint();
+    setSelection(m_anchor, positionAt(m_dragAt));
+    // Held past an edge, the view scrolls on by itself.
+    if (!viewport()->rect().contains(m_dragAt)) {
+        m_dragScroll.start();
     }
-    setSelection(m_anchor, positionAt(at));
+}
+
+void ProtocolView::mouseReleaseEvent(QMouseEvent* event) {
+    m_dragScroll.stop();
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void ProtocolView::dragScrollStep() {
+    if (viewport()->rect().contains(m_dragAt)) {
+        m_dragScroll.stop();
+        return;
+    }
+    const auto step = [](QScrollBar* bar, int at, int size) {
+        if (at < 0) {
+            bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        } else if (at >= size) {
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        }
+    };
+    step(verticalScrollBar(), m_dragAt.y(), viewport()->height());
+    step(horizontalScrollBar(), m_dragAt.x(), viewport()->width());
+    setSelection(m_anchor, positionAt(m_dragAt));
 }
 
 // A double click takes the line under the pointer.

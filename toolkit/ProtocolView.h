@@ -2,9 +2,9 @@
 // A read-only view of a LineStore that lays out only the lines in sight, so it stays smooth
 // with millions of lines. Text is drawn on a fixed-pitch grid, one cell per byte (a tab or
 // other control byte shows as a blank cell; copying gives the byte itself); each run in its
-// store colour. Selection with the mouse (Shift extends) and the keyboard (Ctrl+A), copy with
-// Ctrl+C or the context menu. The view follows the end of the text while it is scrolled to
-// the end.
+// store colour. Selection with the mouse (Shift extends; held past an edge, the view scrolls
+// on) and the keyboard (Ctrl+A), copy with Ctrl+C or the context menu. The view follows the
+// end of the text while it is scrolled to the end.
 //
 // The view owns its store. Whoever writes to the store calls storeChanged() afterwards.
 
@@ -12,6 +12,7 @@
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
+#include <QTimer>
 #include <array>
 #include <string>
 #include <string_view>
@@ -51,6 +52,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -59,6 +61,7 @@ protected:
 
 private:
     void updateMetrics();
+    void dragScrollStep();
     void updateScrollRanges();
     int visibleRows() const;
     Position positionAt(const QPoint& point) const;
@@ -68,6 +71,8 @@ private:
     LineStore m_store;
     Position m_anchor;
     Position m_cursor;
+    QTimer m_dragScroll; // scrolls while a selection is dragged past an edge
+    QPoint m_dragAt;
     QFont m_gridFont;
     QRawFont m_rawFont;
     std::array<quint32, 256> m_glyphs{};

@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEventLoop>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -27,6 +29,12 @@ void mouse(ProtocolView& view, QEvent::Type type, QPoint at, Qt::KeyboardModifie
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, view.viewport()->mapToGlobal(at), button, Qt::LeftButton, mods);
     QApplication::sendEvent(view.viewport(), &event);
+}
+
+void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void key(ProtocolView& view, int key, Qt::KeyboardModifiers mods) {
@@ -80,6 +88,21 @@ TEST(ProtocolView, SelectsWithTheMouseAndCopiesTheBytesAsSent) {
     key(view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(),
               toolkit::fromWin1252("101 \xE4\tend\nline 102 \xE4\tend\nlin"));
+    // Held below the view, the selection scrolls on by itself until the button is let go.
+    mouse(view, QEvent::MouseButtonPress, at(0, 1));
+    mouse(view, QEvent::MouseMove, QPoint(at(0, 1).x(), view.viewport()->height() + 5));
+    for (int i = 0; i < 50 && view.firstVisibleLine() < 103; ++i) {
+        wait(20);
+    }
+    mouse(view, QEvent::MouseButtonRelease, at(0, 1));
+    const int scrolledTo = view.firstVisibleLine();
+    EXPECT_GE(scrolledTo, 103);
+    wait(120);
+    EXPECT_EQ(view.firstVisibleLine(), scrolledTo);
+    EXPECT_EQ(view.selectedText().rfind("line 101 ", 0), 0u);
+
+    view.scrollToLine(100);
+    mouse(view, QEvent::MouseButtonPress, at(5, 1));
     // Shift extends from the same anchor; a click past the end of a line stops at its end.
     mouse(view, QEvent::MouseButtonPress, at(40, 1), Qt::ShiftModifier);
     EXPECT_EQ(view.selectedText(), "101 \xE4\tend");
