@@ -148,6 +148,24 @@ std::string LineStore::lineText(std::size_t line, std::size_t from, std::size_t 
     return out;
 }
 
+std::uint64_t LineStore::offsetOf(std::size_t line, std::size_t column) const {
+    if (line >= m_lines) {
+        return m_size;
+    }
+    const std::uint64_t start = lineStart(line);
+    return std::min(start + column, lineEnd(start));
+}
+
+std::string LineStore::bytes(std::uint64_t from, std::uint64_t to) const {
+    std::string out;
+    to = std::min(to, m_size);
+    if (from < to) {
+        out.reserve(static_cast<std::size_t>(to - from));
+        copyOut(from, static_cast<std::size_t>(to - from), out);
+    }
+    return out;
+}
+
 std::size_t LineStore::runAt(std::uint64_t offset) const {
     const auto after = std::upper_bound(
         m_runs.begin(), m_runs.end(), offset,

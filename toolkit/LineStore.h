@@ -49,6 +49,10 @@ public:
     // Up to `count` bytes of the line from byte `from` on.
     std::string lineText(std::size_t line, std::size_t from = 0,
                          std::size_t count = std::string::npos) const;
+    // Where byte `column` of the line lies in the whole text (clamped to the line and the
+    // store), and the text between two such places, lines separated by LF.
+    std::uint64_t offsetOf(std::size_t line, std::size_t column) const;
+    std::string bytes(std::uint64_t from, std::uint64_t to) const;
     // The colour runs of a line; the first starts at 0. A line always has one.
     std::vector<Run> lineRuns(std::size_t line) const;
 

@@ -185,24 +185,15 @@ void ProtocolView::selectAll() {
     setSelection({0, 0}, {last, m_store.lineLength(last)});
 }
 
+// The store keeps an LF between two lines, so the selection is one stretch of its bytes.
 std::string ProtocolView::selectedText() const {
-    std::string out;
     if (!hasSelection()) {
-        return out;
+        return {};
     }
     const Position from = std::min(m_anchor, m_cursor);
     const Position to = std::max(m_anchor, m_cursor);
-    for (std::size_t line = from.line; line <= to.line && line < m_store.lineCount(); ++line) {
-        if (line > from.line) {
-            out += '\n';
-        }
-        const std::size_t begin = line == from.line ? from.column : 0;
-        const std::size_t end = line == to.line ? to.column : std::string::npos;
-        if (end == std::string::npos || end > begin) {
-            out += m_store.lineText(line, begin, end == std::string::npos ? end : end - begin);
-        }
-    }
-    return out;
+    return m_store.bytes(m_store.offsetOf(from.line, from.column),
+                         m_store.offsetOf(to.line, to.column));
 }
 
 void ProtocolView::copy() const {
