@@ -29,6 +29,7 @@ namespace {
 constexpr int BurstLength = 12;
 constexpr auto BurstPause = std::chrono::milliseconds(100);
 constexpr int PollIntervalMs = 100;
+
 // The help button's glyph: a question mark in a blue disc.
 QIcon helpGlyph() {
     QPixmap pixmap(16, 16);
@@ -281,7 +282,8 @@ void TForm1::Speichernunter1Click() {
         return;
     }
     QString error;
-    // Some seconds for a protocol of hours; received bytes wait in the port's queue meanwhile.
+    // Up to about a second for a protocol of hours; what arrives meanwhile waits in the port's
+    // receive queue. Not interleaved with ticks: a tick may block in a burst or a message box.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool saved = toolkit::saveLineStoreAsRtf(RichEdit1->store(), *name, &error);
     QApplication::restoreOverrideCursor();
