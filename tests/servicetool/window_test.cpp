@@ -233,7 +233,7 @@ TEST(Screenshots, LongProtocolScrolledToTheMiddleWithASelection) {
         stream += line;
     }
     for (std::size_t at = 0; at < stream.size(); at += 1152) {
-        if (at == 1152 * 6000) {
+        if (at == 1152 * 6001) {
             protocol.note("# Auswahl: n");
         }
         protocol.receive(std::string_view(stream).substr(at, 1152));
@@ -244,4 +244,12 @@ TEST(Screenshots, LongProtocolScrolledToTheMiddleWithASelection) {
     form.RichEdit1->setSelection({middle - 6, 10}, {middle - 2, 24});
     QApplication::processEvents();
     EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_middle.png"))));
+    // The window's own lines in blue, one of them between the two halves of a received line.
+    std::size_t own = 2;
+    while (form.RichEdit1->store().lineText(own).rfind("# Auswahl", 0) != 0) {
+        ++own;
+    }
+    form.RichEdit1->scrollToLine(own - 8);
+    QApplication::processEvents();
+    EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_own_line.png"))));
 }
