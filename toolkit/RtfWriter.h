@@ -17,6 +17,10 @@ struct RtfOptions {
     int fontSizeHalfPoints = 20; // 10 pt
 };
 
+// The file's opening up to the first text, with the colour table given as
+// "{\colortbl ;\redR\greenG\blueB;...}" (entry 0 the automatic colour).
+std::string rtfHeader(const RtfOptions& options, const std::string& colourTable);
+
 std::string rtfFromDocument(const QTextDocument& document, const RtfOptions& options = {});
 std::string rtfFromLineView(const LineView& view, const RtfOptions& options = {});
 
@@ -24,10 +28,6 @@ std::string rtfFromLineView(const LineView& view, const RtfOptions& options = {}
 // with a German error text.
 bool saveLineViewAsRtf(const LineView& view, const QString& path, QString* error = nullptr,
                        const RtfOptions& options = {});
-
-// The file's opening up to the first text, with the colour table given as
-// "{\colortbl ;\redR\greenG\blueB;...}" (entry 0 the automatic colour).
-std::string rtfHeader(const RtfOptions& options, const std::string& colourTable);
 
 // The text of one run, escaped for rich text.
 std::string rtfEscape(const std::string& win1252);

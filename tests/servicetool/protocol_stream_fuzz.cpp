@@ -2,8 +2,8 @@
 // received byte except the line ends, and without own lines gives exactly the controller's
 // lines. A small capacity makes the store refuse pieces: then it holds no more than allowed.
 
-#include "controller_lines.h"
 #include "servicetool/ProtocolStream.h"
+#include "stream_lines.h"
 
 #include <cstddef>
 #include <cstdint>

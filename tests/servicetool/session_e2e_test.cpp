@@ -1,9 +1,9 @@
 // Whole sessions: the window against the simulated controller over a pty.
 
 #include "PanelSim.h"
-#include "controller_lines.h"
 #include "rtf_read_back.h"
 #include "session_fixture.h"
+#include "stream_lines.h"
 #include "toolkit/ProtocolView.h"
 #include "toolkit/RadioGroup.h"
 #include "toolkit/Win1252.h"
