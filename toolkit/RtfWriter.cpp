@@ -75,13 +75,13 @@ RunStyle styleOf(const QTextCharFormat& format, ColourTable& colours) {
     return s;
 }
 
-std::string header(const RtfOptions& options, const ColourTable& colours) {
+} // namespace
+
+std::string rtfHeader(const RtfOptions& options, const std::string& colourTable) {
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 " +
-           rtfEscape(toWin1252(options.fontName)) + ";}}\r\n" + colours.text() +
+           rtfEscape(toWin1252(options.fontName)) + ";}}\r\n" + colourTable +
            "\r\n\\viewkind4\\uc1\\pard\\f0\\fs" + std::to_string(options.fontSizeHalfPoints) + " ";
 }
-
-} // namespace
 
 std::string rtfEscape(const std::string& win1252) {
     std::string out;
@@ -118,7 +118,7 @@ std::string rtfFromDocument(const QTextDocument& document, const RtfOptions& opt
             body += rtfEscape(toWin1252(fragment.text()));
         }
     }
-    return header(options, colours) + body + "\\par\r\n}\r\n";
+    return rtfHeader(options, colours.text()) + body + "\\par\r\n}\r\n";
 }
 
 std::string rtfFromLineView(const LineView& view, const RtfOptions& options) {

@@ -18,6 +18,10 @@ struct RtfOptions {
     int fontSizeHalfPoints = 20; // 10 pt
 };
 
+// The file's opening up to the first text, with the colour table given as
+// "{\colortbl ;\redR\greenG\blueB;...}" (entry 0 the automatic colour).
+std::string rtfHeader(const RtfOptions& options, const std::string& colourTable);
+
 std::string rtfFromDocument(const QTextDocument& document, const RtfOptions& options = {});
 std::string rtfFromLineView(const LineView& view, const RtfOptions& options = {});
 
