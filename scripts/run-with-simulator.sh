@@ -14,12 +14,15 @@ shift 2
 here=$(cd "$(dirname "$0")" && pwd -P)
 if [ -x "$here/$program" ] && [ -x "$here/$simulator" ]; then
     bin=$here
-else
+elif [ -f "$here/../CMakeLists.txt" ]; then
     cd "$here/.."
     scripts/setup.sh
     cmake --preset default >/dev/null
     cmake --build --preset default --target "$program" "$simulator"
     bin=$PWD/build/default/bin
+else
+    echo "$program oder $simulator fehlt in $here" >&2
+    exit 1
 fi
 
 ports=$(mktemp -d "${TMPDIR:-/tmp}/korvel-ports-XXXXXX")
