@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n libgl-dev
     libgtest-dev libgmock-dev
     fontconfig fonts-dejavu-core fonts-liberation
-    xdg-utils
+    xdg-utils desktop-file-utils libglib2.0-bin
     fp-utils libchm-bin
 )
 

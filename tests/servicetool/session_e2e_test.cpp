@@ -1,6 +1,7 @@
 // Whole sessions: the window against the simulated controller over a pty.
 
 #include "PanelSim.h"
+#include "common/Screenshot.h"
 #include "rtf_read_back.h"
 #include "session_fixture.h"
 #include "stream_lines.h"
@@ -149,6 +150,7 @@ TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
     EXPECT_TRUE(run.form->BitBtn1->isVisible());
     EXPECT_TRUE(run.form->BitBtn2->isVisible());
     EXPECT_FALSE(run.form->Timer1->isActive());
+    saveScreenshot(*run.form, "korveltool-session.png");
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sitzung.rtf"));

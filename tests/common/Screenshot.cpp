@@ -1,0 +1,18 @@
+#include "Screenshot.h"
+
+#include <QDir>
+#include <QPixmap>
+#include <QWidget>
+
+namespace testing_support {
+
+void saveScreenshot(QWidget& widget, const char* name) {
+    const QString dir = qEnvironmentVariable("KORVEL_SHOTS");
+    if (dir.isEmpty()) {
+        return;
+    }
+    QDir().mkpath(dir);
+    widget.grab().save(QDir(dir).filePath(QString::fromUtf8(name)));
+}
+
+} // namespace testing_support
