@@ -74,8 +74,8 @@ TEST(CaptureFiles, ExportStylesMarkersBlankLedLetterLedAndEmptyLinesAndReadsBack
                           "Melder 12",
                           "",
                           "x",
-                          "\x01"
-                          "ctl",
+                          ("\x01"
+                           "ctl"),
                           "0*",
                           " "};
     for (std::size_t i = 0; i < back.size(); ++i) {
