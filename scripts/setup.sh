@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, running and testing both programs needs,
-# but only those that are missing. Safe to run again.
+# but only those that are missing. Safe to run again. fp-utils brings chmcmd, which compiles the
+# help topics into .chm files; libchm-bin brings the reader the help test opens them with.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev
     fontconfig fonts-dejavu-core fonts-liberation
     xdg-utils desktop-file-utils libglib2.0-bin
+    fp-utils libchm-bin
 )
 
 missing=()

@@ -57,9 +57,9 @@ void onEntryChanged(QComboBox* box, QObject* context, std::function<void()> onCh
     });
 }
 
-void replaceEntries(QComboBox* box, const QStringList& entries) {
+void replaceEntries(QComboBox* box, const QStringList& entries, EntryText keep) {
     const QSignalBlocker blocker(box);
-    const QString text = box->currentText();
+    const QString text = keep == EntryText::Keep ? box->currentText() : QString();
     box->clear();
     box->addItems(entries);
     const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);

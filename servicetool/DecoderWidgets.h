@@ -25,7 +25,9 @@ void onEntryChanged(QComboBox* box, QObject* context, std::function<void()> onCh
 // Opens a topic ("::name.htm") of the program's help file.
 void showProgramHelp(const QString& topic);
 
-// Replaces all entries without announcing a change, keeping the box's text.
-void replaceEntries(QComboBox* box, const QStringList& entries);
+// Replaces all entries without announcing a change, keeping the box's text or emptying it (the
+// box then shows its prompt).
+enum class EntryText { Keep, Clear };
+void replaceEntries(QComboBox* box, const QStringList& entries, EntryText text = EntryText::Keep);
 
 } // namespace servicetool

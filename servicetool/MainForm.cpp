@@ -162,6 +162,7 @@ void TForm1::createMenus() {
     connect(Module1, &QAction::triggered, this, &TForm1::Module1Click);
     connect(Vestra1, &QAction::triggered, this, &TForm1::Vestra1Click);
     connect(Melderverschmutzung1, &QAction::triggered, this, &TForm1::Melderverschmutzung1Click);
+    createOptionsAndHelp();
 }
 
 void TForm1::Vestra1Click() {

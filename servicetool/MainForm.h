@@ -13,6 +13,7 @@ class QMenu;
 class QAction;
 class QPushButton;
 class QTimer;
+class TSerExtDlg;
 
 namespace toolkit {
 class LineView;
@@ -24,6 +25,9 @@ namespace servicetool {
 class TForm2;
 class TForm3;
 class TForm4;
+
+// The About message: program name and version, its purpose in one line, the build date.
+QString aboutText();
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -50,6 +54,17 @@ public:
     QAction* Module1 = nullptr; // "Vernetzung/Module": the fault descriptions
     QAction* Vestra1 = nullptr;
     QAction* Melderverschmutzung1 = nullptr;
+    QMenu* Optionen1 = nullptr;
+    QAction* Schnittstelle1 = nullptr;
+    QMenu* Sprache1 = nullptr;
+    QAction* Deutsch1 = nullptr;  // checked, no action
+    QAction* Englisch1 = nullptr; // disabled
+    QMenu* Hilfe1 = nullptr;
+    QAction* Verwenden1 = nullptr; // F1
+    QAction* ber1 = nullptr;       // "über": the About message
+
+    // The settings dialog on Serial1, placed by the windowing system.
+    TSerExtDlg* SerExtDlg1 = nullptr;
 
     // The diagnose windows, created after this one at start-up and owned by it.
     TForm2* Form2 = nullptr;
@@ -71,6 +86,10 @@ public slots:
     void Module1Click();
     void Vestra1Click();
     void Melderverschmutzung1Click();
+    void Schnittstelle1Click();
+    void Verwenden1Click();
+    void ber1Click();
+    void BitBtn3Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,6 +97,8 @@ protected:
 private:
     void createControls();
     void createMenus();
+    // The "Optionen" and "Hilfe" menus, the help button and the settings dialog (MainMenu.cpp).
+    void createOptionsAndHelp();
     void appendBlue(std::string_view win1252);
     void showReceived(const std::string& piece);
     void sendBurst(char letter);

@@ -161,8 +161,10 @@ void TForm2::FormShow() {
                                    QStringLiteral("Datendateien nicht gefunden, oder fehlerhaft."));
         return;
     }
-    replaceEntries(ComboBox1, toEntries(elementNames(m_typ50)));
-    replaceEntries(ComboBox2, toEntries(faultNumbers(m_faults)));
+    // Emptied and refilled, so both boxes show their prompts again; the grid, the data field
+    // and the description stay.
+    replaceEntries(ComboBox1, toEntries(elementNames(m_typ50)), EntryText::Clear);
+    replaceEntries(ComboBox2, toEntries(faultNumbers(m_faults)), EntryText::Clear);
 }
 
 void TForm2::ComboBox1Change() {

@@ -14,14 +14,17 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace servicetool {
 
 namespace {
 // The file looked for is all lower case; the message names it with a capital F.
 const char* const kDocumentName = "fehler.rtf";
+constexpr QSize kOuterSize(692, 602);
 } // namespace
 
 TForm4::TForm4(QWidget* parent, const QString& folder)
@@ -33,7 +36,7 @@ TForm4::TForm4(QWidget* parent, const QString& folder)
 void TForm4::buildLayout() {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("  Korvel-Tool [Diagnose Fehlermeldungen]"));
-    resize(692, 602);
+    resize(kOuterSize);
 
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
@@ -149,12 +152,20 @@ void TForm4::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-// Placed centred on the main window the first time it comes up.
+// Placed centred on the main window the first time it comes up. 692 x 602 is the outer size,
+// frame included; the frame is known only once the window is up, so the client area is fitted
+// then.
 void TForm4::showEvent(QShowEvent* event) {
     if (!placed_ && parentWidget()) {
         QRect owner = parentWidget()->window()->frameGeometry();
         QRect own = frameGeometry();
         move(owner.center() - QPoint(own.width() / 2, own.height() / 2));
+    }
+    if (!placed_) {
+        QTimer::singleShot(0, this, [this] {
+            const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+            resize(kOuterSize - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
+        });
     }
     placed_ = true;
     QMainWindow::showEvent(event);

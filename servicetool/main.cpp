@@ -1,10 +1,7 @@
 // korveltool: the service session at the panel controller plus the offline diagnose windows.
 
-#include "DiagnoseWindows.h"
 #include "MainForm.h"
-#include "serial/Serial.h"
-#include "toolkit/DeviceChangeNotifier.h"
-#include "toolkit/HelpLauncher.h"
+#include "StartUp.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -29,18 +26,8 @@ int main(int argc, char** argv) {
     QTranslator translator;
     loadGermanQtTranslation(app, translator);
 
-    // The registry probed COM1 to COM4 at start; the main window's port is chosen among
-    // COM1 to COM9, so the probe is extended before any window exists.
-    COMManager().ScanPorts(9);
-    toolkit::setHelpFile(QStringLiteral("HilfeKorvelTool.chm"));
-
-    // The windows, in their creation order. The main window comes first; closing it ends the
-    // program. The diagnose windows follow, created hidden.
-    servicetool::TForm1 form1;
-    servicetool::createDiagnoseWindows(form1);
-    // Ports that come and go reach the registry through the main window's hook chain.
-    new toolkit::DeviceChangeNotifier(&form1);
-
-    form1.show();
+    // Closing the main window ends the program.
+    std::unique_ptr<servicetool::TForm1> form1 = servicetool::startKorvelTool();
+    form1->show();
     return app.exec();
 }
