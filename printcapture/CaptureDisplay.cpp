@@ -35,10 +35,12 @@ bool appendMakingRoom(toolkit::LineView& view, const QString& text, const QTextC
     if (limit <= 0 || text.size() < limit) {
         return appendOne(view, text, format, block);
     }
-    // Pieces of limit - 1 characters leave room for the line end before each piece.
-    const qsizetype piece = std::max<qint64>(limit - 1, 1);
+    // A piece leaves room for the line end before it, also in a display with a tiny limit.
+    const qsizetype piece = std::clamp<qint64>(limit - 1, 1, kPieceLength);
+    // Each piece takes only the room it needs: a block of the trim's size would be a hundred
+    // pieces, which is the whole display.
     for (qsizetype at = 0; at < text.size(); at += piece) {
-        if (!appendOne(view, text.mid(at, piece), format, block)) {
+        if (!appendOne(view, text.mid(at, piece), format, 1)) {
             return false;
         }
     }

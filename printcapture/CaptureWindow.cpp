@@ -38,9 +38,15 @@ std::string timeNow() {
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(QWidget* parent, const QString& programFolder)
+    : QMainWindow(parent), AVerz(programFolder) {
     setWindowTitle(QStringLiteral("DruckKorvel"));
     LoadStoredLayout(Serial1, 1, TBaudrate::br_009600);
+    SerExtDlg1 = new TSerExtDlg(this);
+    SerExtDlg1->setSerial(&Serial1);
+    SerExtDlg1->setPositionDlg(TPosition::poMainFormCenter);
+    SerExtDlg1->setLeftDlg(0);
+    SerExtDlg1->setTopDlg(0);
     createDisplay();
     createToolBar();
     createMenus();
@@ -103,6 +109,7 @@ void TForm1::createToolBar() {
 
 void TForm1::createMenus() {
     Datei1 = menuBar()->addMenu(QStringLiteral("Datei"));
+    createFileMenuItems();
     lschen1 = Datei1->addAction(tr8("Anzeige l\xF6schen"), this, &TForm1::lschen1Click);
     Datei1->addSeparator();
     Start1 = Datei1->addAction(QStringLiteral("Start"), this, &TForm1::Start1Click);
@@ -112,6 +119,10 @@ void TForm1::createMenus() {
     Datei1->addSeparator();
     Beenden1 = Datei1->addAction(QStringLiteral("Beenden"), this, &TForm1::Beenden1Click);
     Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
+    createExportMenu();
+    createOptionsMenu();
+    addCustomerInfoItem();
+    createHelpMenu();
 }
 
 void TForm1::createStatusBar() {
@@ -141,14 +152,20 @@ void TForm1::setTimerPeriodsForTest(int pollMs, int keepAliveMs) {
     Timer2->setInterval(keepAliveMs);
 }
 
-// Start-up step of the window; the settings file is read here once the program has one.
+// Start-up step of the window. A line of the settings file that is no integer ends it early:
+// the status bar then shows the port but no line limit.
 void TForm1::FormCreate() {
     RichEdit1->setTextLimit(kTextLimit);
     MaxLines = kDefaultMaxLines;
     PortWasActive = false;
     UpdateStatus();
-    resize(330, height());
-    AVerz = toolkit::programFolder();
+    resize(kDefaultWidth, height());
+    if (AVerz.isEmpty()) {
+        AVerz = toolkit::programFolder();
+    }
+    if (!LoadSettings()) {
+        return;
+    }
     UpdateStatus();
     setPanel(5, QStringLiteral("max.Zeilen=") + QString::number(MaxLines));
     ReceiveBuffer.clear();
@@ -175,7 +192,9 @@ void TForm1::UpdateStatus() {
         setPanel(1, QStringLiteral(" inaktiv"));
         pal.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     }
+    Exportieren1->menuAction()->setEnabled(!Serial1.Active());
     RichEdit1->setPalette(pal);
+    Schnittstelle1->setEnabled(!Serial1.Active());
 }
 
 std::string TForm1::ConvertLine(const std::string& line) const {
@@ -203,9 +222,15 @@ void TForm1::appendMarker(const std::string& marker) {
 void TForm1::Start1Click() {
     Serial1.setActive(true);
     if (Serial1.Active()) {
-        Timer1->start();
+        // A second start must not restart the timers, or pressed often enough the keep-alive
+        // and the trim would never come.
+        if (!Timer1->isActive()) {
+            Timer1->start();
+        }
         Serial1.WriteString(kDC1);
-        Timer2->start();
+        if (!Timer2->isActive()) {
+            Timer2->start();
+        }
         appendMarker(startMarker(timeNow()));
     } else {
         toolkit::dialogs().message(this,
@@ -231,6 +256,7 @@ void TForm1::showReceivedLine(const std::string& line) {
         setCurrentStyle(*style);
     }
     appendLine(converted);
+    m_unsaved = true;
 }
 
 // One line per poll; more only while the backlog is over its bound, so memory stays bounded.
@@ -272,7 +298,7 @@ void TForm1::SpeedButton2Click() {
 
 void TForm1::SpeedButton3Click() {
     if (toolkit::dialogs().confirm(this, tr8("Inhalt des Anzeigefensters wirklich l\xF6schen ?"))) {
-        RichEdit1->clear();
+        clearDisplay();
     }
 }
 
@@ -285,7 +311,12 @@ void TForm1::lschen1Click() {
 }
 
 void TForm1::Lschen2Click() {
+    clearDisplay();
+}
+
+void TForm1::clearDisplay() {
     RichEdit1->clear();
+    m_unsaved = false;
 }
 
 void TForm1::Kopieren1Click() {
@@ -302,10 +333,6 @@ void TForm1::PopupMenu1Popup() {
 
 void TForm1::showContextMenu(const QPoint& pos) {
     PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(pos));
-}
-
-void TForm1::Beenden1Click() {
-    close();
 }
 
 } // namespace printcapture

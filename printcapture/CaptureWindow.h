@@ -1,7 +1,9 @@
 #pragma once
 // DruckKorvel's main window: records the panel's printer output from the serial port.
 
+#include "CaptureFiles.h"
 #include "CapturePipeline.h"
+#include "serial/SerAddons.h"
 #include "serial/Serial.h"
 
 #include <QMainWindow>
@@ -11,6 +13,7 @@
 #include <string>
 
 class QAction;
+class QCloseEvent;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -23,6 +26,8 @@ class LineView;
 
 namespace printcapture {
 
+class TForm3;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -30,8 +35,11 @@ public:
     static constexpr int kKeepAliveMs = 10000; // Timer2: DC1 and line-limit trim
     static constexpr int kTextLimit = 100000;  // characters of the display
     static constexpr int kDefaultMaxLines = 12000;
+    static constexpr int kDefaultWidth = 330;
 
-    explicit TForm1(QWidget* parent = nullptr);
+    // `programFolder` is where the settings and protocol files are (with a trailing separator);
+    // empty means the folder of the running program file, as the program uses it.
+    explicit TForm1(QWidget* parent = nullptr, const QString& programFolder = {});
     ~TForm1() override;
 
     // Controls.
@@ -43,10 +51,22 @@ public:
     toolkit::LineView* RichEdit1 = nullptr;
     std::array<QLabel*, 6> StatusBar1{};
     QMenu* Datei1 = nullptr;
-    QAction* lschen1 = nullptr; // "Anzeige löschen"
+    QAction* Speichern2 = nullptr; // "Speichern unter"
+    QAction* ffnen1 = nullptr;     // "Öffnen"
+    QAction* lschen1 = nullptr;    // "Anzeige löschen"
     QAction* Start1 = nullptr;
     QAction* Stop1 = nullptr;
     QAction* Beenden1 = nullptr;
+    QMenu* Exportieren1 = nullptr;
+    QAction* alsMitschnittimrtf1 = nullptr; // "als RFT-Datei  [*.rtf]"
+    QMenu* Optionen1 = nullptr;
+    QAction* Schnittstelle1 = nullptr;
+    QAction* PDF1 = nullptr; // "Kundeninfo"
+    QAction* Speicher1 = nullptr;
+    QMenu* Hilfe1 = nullptr;
+    QAction* verwenden1 = nullptr;
+    QAction* ber1 = nullptr; // "über"
+    QAction* Komponenten1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Kopieren1 = nullptr;
     QAction* Lschen2 = nullptr; // "Alles Löschen"
@@ -54,18 +74,37 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     TSerial Serial1;
+    TSerExtDlg* SerExtDlg1 = nullptr; // bound to Serial1, centred on this window
 
     // Window state.
     LineBuffer ReceiveBuffer;
     int MaxLines = kDefaultMaxLines;
     bool PortWasActive = false;
     QString AVerz;
+    // What the export writes; the customer window's "ok" puts the header into it.
+    ExportDocument ExportDocument1;
+    // The customer-information window, created hidden by createCustomerWindow().
+    TForm3* Form3 = nullptr;
 
     // Text of status panel 0..5.
     QString panelText(int index) const;
     LineStyle currentStyle() const { return m_currentStyle; }
     void UpdateStatus();
     std::string ConvertLine(const std::string& line) const;
+    void createCustomerWindow();
+    // The display's lines, text only, in order.
+    std::vector<std::string> displayLines() const;
+
+    // Writes "DruckKorvel.ini" in AVerz. A file that cannot be written is reported to the user
+    // and gives false; the previous file is then unchanged.
+    bool SaveSettings();
+
+    // The display counts as written to a file: the close box asks nothing until new lines
+    // arrive. Called after the protocol, a save or an export succeeded.
+    void noteDisplayWritten();
+    // Whether the display holds received lines not yet written to any file, or complete lines
+    // still wait in ReceiveBuffer.
+    bool hasUnsavedLines() const;
 
     // Test-only: shortens the timer periods so a test need not wait 100 ms per line or 10 s
     // per keep-alive. The program never calls this.
@@ -86,9 +125,34 @@ public slots:
     void AllesMarkieren1Click();
     void PopupMenu1Popup();
     void Beenden1Click();
+    void Speichern2Click();
+    void ffnen1Click();
+    void alsMitschnittimrtf1Click();
+    void PDF1Click();
+    void Schnittstelle1Click();
+    void Speicher1Click();
+    void verwenden1Click();
+    void Komponenten1Click();
+    void ber1Click();
+
+signals:
+    // The window closed for good (by "Beenden" or an accepted close box): the program ends.
+    void programEnds();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
+    bool LoadSettings();
+    void createOptionsMenu();
+    void createHelpMenu();
+    // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.
+    bool writeExitFiles();
+    bool writeProtocol();
+    void showWaitingLines();
+    void clearDisplay();
+    void applyWidth(int width);
     void createToolBar();
     void createMenus();
     void createDisplay();
@@ -103,8 +167,14 @@ private:
     void appendMarker(const std::string& marker);
     void showReceivedLine(const std::string& line);
     QTextCharFormat formatFor(LineStyle style) const;
+    void createFileMenuItems();
+    void createExportMenu();
+    void addCustomerInfoItem();
+    QString customerFolder() const;
 
     LineStyle m_currentStyle = LineStyle::Regular;
+    bool m_unsaved = false; // received lines shown since the display was last written
+    bool m_ending = false;  // "Beenden" wrote its files; the close needs no question
 };
 
 } // namespace printcapture

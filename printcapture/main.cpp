@@ -2,6 +2,8 @@
 #include "CaptureWindow.h"
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
+#include "toolkit/HelpLauncher.h"
+#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -9,6 +11,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    toolkit::installSerialDispatcher(); // line events of a component may be handled here
     QApplication::setApplicationName(QStringLiteral("DruckKorvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("DruckKorvel"));
 
@@ -21,11 +24,18 @@ int main(int argc, char** argv) {
 
     // The port registry exists before any window, as the serial module's start-up makes it.
     COMManager();
+    toolkit::setHelpFile(QStringLiteral("HilfeDruckKorvel.chm"));
     printcapture::TForm1 form;
-    // The window's start-up step ran while only COM1 to COM4 were known.
+    // The window's start-up step ran while only COM1 to COM4 were known, so a stored port
+    // above 4 was not restored.
     COMManager().ScanPorts(8);
+    // The customer-information window, hidden until the menu or an export shows it.
+    form.createCustomerWindow();
     // Ports that come and go reach the registry through the main window's hook chain.
     new toolkit::DeviceChangeNotifier(&form);
+    // The main window's end is the program's end, also while another window is open.
+    QObject::connect(&form, &printcapture::TForm1::programEnds, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     form.show();
     return QApplication::exec();
 }

@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
+    g++-mingw-w64-x86-64-posix googletest wine wine64
     clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-translations-l10n libgl-dev
     libgtest-dev libgmock-dev

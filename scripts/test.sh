@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Set-up, build and every test, with the default preset and with the sanitizer preset.
-# Usage: scripts/test.sh [default|asan]...   (both when none is named)
+# Set-up, build and every test: the default preset, the sanitizer preset, and the Windows cross
+# build (mingw) whose tests run under wine.
+# Usage: scripts/test.sh [default|asan|mingw]...   (all three when none is named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(default asan)
+[ ${#presets[@]} -gt 0 ] || presets=(default asan mingw)
 
 for preset in "${presets[@]}"; do
     echo "=== preset $preset"

@@ -74,7 +74,10 @@ bool TCOMManager::Rescan() {
     bool changed = m_entries.size() != oldEntries.size();
     for (const auto& old : oldEntries) {
         const int index = IndexOfPort(old->PortNumber);
-        if (index >= 0) {
+        // An adapter unplugged and plugged in again before the rescan is listed again, but
+        // its owner's handle still refers to the device that went away.
+        const bool ownerLost = old->Owner && comm::DeviceGone(old->Owner->Handle());
+        if (index >= 0 && !ownerLost) {
             m_entries[index]->Owner = old->Owner;
             continue;
         }
@@ -124,7 +127,8 @@ void TCOMManager::fire(TNotifyEvent& event) {
         return;
     }
     try {
-        event(this);
+        const TNotifyEvent handler = event; // the handler may assign the event itself
+        handler(this);
     } catch (...) {
         // A handler that fails is not called again; the window's message processing goes on.
         event = nullptr;

@@ -28,8 +28,9 @@ public:
 
     // Probes the numbers above ProbedUpTo up to max (at most 99) and appends the ports found.
     void ScanPorts(std::int32_t max);
-    // Probes 1 to ProbedUpTo again, carries owners over, tells the owners of vanished ports;
-    // true when the list changed.
+    // Probes 1 to ProbedUpTo again, carries owners over, tells the owners of vanished ports
+    // (PortRemoved); true when the list changed. An owner whose device hung up is told as
+    // well, although its number is listed again (an adapter re-plugged before the rescan).
     bool Rescan();
     bool HasPort(std::int32_t port) const;
     int IndexOfPort(std::int32_t port) const;

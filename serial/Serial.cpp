@@ -1,5 +1,7 @@
 #include "Serial.h"
 
+#include "SerThread.h"
+
 #include <algorithm>
 
 using namespace comm;
@@ -183,16 +185,17 @@ bool TSerial::Open() {
     if (m_handle != INVALID_HANDLE_VALUE && !SetCommMask(m_handle, mask)) {
         closeHandle();
     }
-    m_eventThread = nullptr;
-    if (m_handle != INVALID_HANDLE_VALUE && mask != 0) {
-        startEventThread(mask);
-    }
+    m_eventThread.reset();
     bindSlots(m_handle == INVALID_HANDLE_VALUE ? SlotKind::Closed
               : m_isNTPlatform                 ? SlotKind::Waiting
                                                : SlotKind::Immediate);
     m_active = m_handle != INVALID_HANDLE_VALUE;
     if (m_active) {
         COMManager().UpdateOwner(this);
+    }
+    // Last: a handler may run at once in the new thread, and it must find the component open.
+    if (m_active && mask != 0) {
+        startEventThread();
     }
     return m_active;
 }
@@ -203,6 +206,11 @@ void TSerial::Close() {
     }
     stopEventThread();
     SetCommMask(m_handle, 0); // ends a wait that the event thread has pending
+    endEventThread();
+    // Output that flow control holds back (a cable that never raises CTS) would keep the
+    // close waiting for the driver's drain time: it is dropped, as a Windows close does.
+    PurgeComm(m_handle, PURGE_TXABORT | PURGE_TXCLEAR);
+    completePendingWrite();
     closeHandle();
     bindSlots(SlotKind::Closed);
     m_active = false;
@@ -210,24 +218,41 @@ void TSerial::Close() {
 }
 
 // The device is gone: its handle is abandoned, not closed, and the registry, which is
-// replacing its list right now, is not told.
+// replacing its list right now, is not told. The backend still frees what it holds for the
+// handle: a USB adapter whose device file stays open keeps its name, and a re-plugged one
+// would come back under another.
 void TSerial::PortRemoved() {
+    if (!m_active) {
+        return;
+    }
     stopEventThread();
+    AbandonHandle(m_handle); // also ends the event thread's wait and a running write
+    endEventThread();
+    m_writePending = false;
     m_handle = INVALID_HANDLE_VALUE;
     bindSlots(SlotKind::Closed);
     m_active = false;
-    if (OnCOMRemoved) {
-        OnCOMRemoved(this);
+    // A copy: the handler may assign OnCOMRemoved itself.
+    if (const TNotifyEvent removed = OnCOMRemoved) {
+        removed(this);
     }
 }
 
-void TSerial::startEventThread(DWORD /*mask*/) {
-    // The line-event thread (TSerThread) is started here; it is set in m_eventThread.
+void TSerial::startEventThread() {
+    m_eventThread = TSerThread::Start(*this, m_handle, m_threadPriority);
 }
 
 void TSerial::stopEventThread() {
-    // Sets the running event thread's terminate request; the thread is not waited for.
-    m_eventThread = nullptr;
+    if (m_eventThread) {
+        m_eventThread->Terminate();
+    }
+}
+
+void TSerial::endEventThread() {
+    if (m_eventThread) {
+        m_eventThread->WaitFor();
+        m_eventThread.reset();
+    }
 }
 
 // ----- settings record

@@ -2,12 +2,21 @@
 // The serial port component. Includes the port registry and the settings record, which come with
 // it.
 // No Qt here: the layer builds for Windows and Linux against the comm API.
+//
+// Threads: everything is used from the GUI thread, except what the event thread of an open
+// component with line-event handlers reads (the handlers, DataSize, EnableEvents,
+// SyncEventHandling, InQueCount), which is safe against the GUI thread's writes. Close, port
+// removal and destruction end that thread before the handle goes (see SerThread.h), so a
+// handler never runs for a closed or destroyed component. Handlers that run in the event thread
+// must not use the transfers while the GUI thread does: they share one Overlapped record.
 
 #include "COMManager.h"
+#include "EventSlot.h"
 #include "SerialSettings.h"
 #include "SerialTypes.h"
 #include "comm/CommApi.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -92,6 +101,8 @@ public:
     void setEofChar(unsigned char v) { m_eofChar = v; }
     unsigned char EventChar() const { return m_eventChar; }
     void setEventChar(unsigned char v) { m_eventChar = v; }
+    // DataSize, EnableEvents and SyncEventHandling are read by the event thread while the GUI
+    // thread may write them.
     std::int32_t DataSize() const { return m_dataSize; }
     void setDataSize(std::int32_t v);
     bool ParityCheck() const { return m_parityCheck; }
@@ -116,8 +127,11 @@ public:
 
     bool IsNTPlatform() const { return m_isNTPlatform; }
 
-    TNotifyEvent OnBreak, OnCts, OnDsr, OnError, OnRing, OnDcd, OnRxChar, OnEventChar, OnTxEmpty,
+    // Line events, called by the event thread (SerThread.h) with the component as Sender.
+    TEventSlot OnBreak, OnCts, OnDsr, OnError, OnRing, OnDcd, OnRxChar, OnEventChar, OnTxEmpty,
         OnData;
+    // The running event thread, or none.
+    const std::shared_ptr<TSerThread>& EventThread() const { return m_eventThread; }
 
     // Transfers; each calls through its operation slot.
     std::string ReadString() { return m_readString(); }
@@ -166,12 +180,14 @@ private:
     std::string readString(bool wait);
     int readBuf(void* buffer, std::uint32_t count, bool wait);
     int write(const void* buffer, std::uint32_t count, bool wait);
-    comm::DWORD finishPending(bool wait, bool isRead);
-    // The seam where the line-event thread starts once a handler is assigned; with no handler
-    // (as in both programs) the mask is 0 and no thread is needed.
-    void startEventThread(comm::DWORD mask);
-    // Asks a running event thread to end; does not wait for it.
+    comm::DWORD finishPendingRead(bool wait);
+    void completePendingWrite();
+    // With no handler assigned (as in both programs) the mask is 0 and no thread runs.
+    void startEventThread();
+    // Asks a running event thread to end; the caller then wakes its wait and calls
+    // endEventThread before the handle goes.
     void stopEventThread();
+    void endEventThread();
 
     bool m_isNTPlatform = false;
     TBaudrate m_baudrate = TBaudrate::br_009600;
@@ -190,7 +206,7 @@ private:
     unsigned char m_errorChar = '?';
     unsigned char m_eofChar = 26;
     unsigned char m_eventChar = 13;
-    std::int32_t m_dataSize = 0;
+    std::atomic<std::int32_t> m_dataSize{0};
     bool m_parityCheck = false;
     bool m_continueOnXOff = false;
     bool m_useErrorChar = false;
@@ -198,11 +214,14 @@ private:
     bool m_abortOnError = false;
     std::int32_t m_recTimeOut = 0;
     std::int32_t m_trmTimeOut = 0;
-    bool m_syncEventHandling = false;
-    bool m_enableEvents = true;
+    std::atomic<bool> m_syncEventHandling{false};
+    std::atomic<bool> m_enableEvents{true};
     bool m_syncWait = true;
 
-    TSerThread* m_eventThread = nullptr;
+    std::shared_ptr<TSerThread> m_eventThread;
+    // The bytes of a write that runs on after it returned (SyncWait off).
+    std::string m_writeBuffer;
+    bool m_writePending = false;
 
     std::function<std::string()> m_readString;
     std::function<int(const void*, std::uint32_t)> m_writeBuf;

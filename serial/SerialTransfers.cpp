@@ -1,5 +1,6 @@
 // The component's transfers. All of them share the one Overlapped record, so at most one is
-// outstanding at a time, and none returns while the platform may still use its buffer.
+// outstanding at a time: a write that was let run on is completed before the next transfer.
+// None returns while the platform may still use memory that belongs to the caller.
 #include "Serial.h"
 
 #include <algorithm>
@@ -51,11 +52,10 @@ std::uint32_t TSerial::InQueCount() {
     return in;
 }
 
-// Completes a transfer that the platform reported as pending. When the caller does not want to
-// wait and the transfer is still running, a read is cancelled and a write let finish: either
-// way it is over before this returns, so the platform never touches memory that the caller has
-// been given back.
-DWORD TSerial::finishPending(bool wait, bool isRead) {
+// Completes a read that the platform reported as pending. When the caller does not want to
+// wait and the read is still running, it is cancelled: either way it is over before this
+// returns, so the platform never writes into memory that the caller has been given back.
+DWORD TSerial::finishPendingRead(bool wait) {
     DWORD done = 0;
     if (GetOverlappedResult(m_handle, &m_overlapped, &done, wait)) {
         return done;
@@ -63,18 +63,28 @@ DWORD TSerial::finishPending(bool wait, bool isRead) {
     if (GetLastError() != ERROR_IO_INCOMPLETE) {
         return done;
     }
-    if (isRead) {
-        CancelIo(m_handle);
-    }
+    CancelIo(m_handle);
     done = 0;
     GetOverlappedResult(m_handle, &m_overlapped, &done, 1);
     return done;
+}
+
+// A write that was let run on uses the one Overlapped record and the component's buffer; the
+// next transfer or the close waits for it first.
+void TSerial::completePendingWrite() {
+    if (!m_writePending) {
+        return;
+    }
+    m_writePending = false;
+    DWORD done = 0;
+    GetOverlappedResult(m_handle, &m_overlapped, &done, 1);
 }
 
 // Only the bytes already waiting are asked for, so this never waits for more. The result is
 // cut to what the read delivered: a read that ends early must not hand back bytes it never
 // wrote.
 std::string TSerial::readString(bool wait) {
+    completePendingWrite();
     const DWORD waiting = InQueCount();
     if (waiting == 0) {
         return {};
@@ -83,7 +93,7 @@ std::string TSerial::readString(bool wait) {
     DWORD read = 0;
     if (!ReadFile(m_handle, text.data(), waiting, &read, &m_overlapped) &&
         GetLastError() == ERROR_IO_PENDING) {
-        read = finishPending(wait, true);
+        read = finishPendingRead(wait);
     }
     text.resize(std::min(read, waiting));
     return text;
@@ -93,20 +103,34 @@ int TSerial::readBuf(void* buffer, std::uint32_t count, bool wait) {
     if (count == 0) {
         return 0;
     }
+    completePendingWrite();
     const DWORD asked = m_syncWait ? count : std::min<DWORD>(count, InQueCount());
     DWORD read = 0;
     if (!ReadFile(m_handle, buffer, asked, &read, &m_overlapped) &&
         GetLastError() == ERROR_IO_PENDING) {
-        read = finishPending(wait, true);
+        read = finishPendingRead(wait);
     }
     return static_cast<int>(std::min(read, asked));
 }
 
+// Without waiting, the bytes are copied into the component's own buffer first: the write may
+// still be running when this returns, and the caller may free or reuse its memory at once. The
+// count is then what was handed over for sending.
 int TSerial::write(const void* buffer, std::uint32_t count, bool wait) {
+    completePendingWrite();
+    const void* bytes = buffer;
+    if (!wait) {
+        m_writeBuffer.assign(static_cast<const char*>(buffer), count);
+        bytes = m_writeBuffer.data();
+    }
     DWORD written = 0;
-    if (!WriteFile(m_handle, buffer, count, &written, &m_overlapped) &&
+    if (!WriteFile(m_handle, bytes, count, &written, &m_overlapped) &&
         GetLastError() == ERROR_IO_PENDING) {
-        written = finishPending(wait, false);
+        if (!GetOverlappedResult(m_handle, &m_overlapped, &written, wait) && !wait &&
+            GetLastError() == ERROR_IO_INCOMPLETE) {
+            m_writePending = true;
+            written = count;
+        }
     }
     return static_cast<int>(std::min(written, count));
 }

@@ -1,8 +1,5 @@
 #include "BitDecoding.h"
 
-#include "toolkit/StringGrid.h"
-#include "toolkit/Win1252.h"
-
 namespace servicetool {
 
 namespace {
@@ -111,12 +108,6 @@ std::string bitMark(const std::string& bits, int row) {
     const size_t index = static_cast<size_t>(8 - row); // character 9 - r, counted from 1
     const bool set = row >= 1 && row <= 8 && index < bits.size() && bits[index] == '1';
     return set ? "   x" : "   -";
-}
-
-void ShowBitMarks(const std::string& bits, toolkit::StringGrid& grid) {
-    for (int row = 1; row <= 8; ++row) {
-        grid.setCell(1, row, toolkit::fromWin1252(bitMark(bits, row)));
-    }
 }
 
 } // namespace servicetool

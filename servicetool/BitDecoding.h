@@ -5,10 +5,6 @@
 #include <optional>
 #include <string>
 
-namespace toolkit {
-class StringGrid;
-}
-
 namespace servicetool {
 
 // Reads a 32-bit integer the way the technicians' values are written: after leading blanks
@@ -26,8 +22,5 @@ std::string prepareEntry(const std::string& fieldText, bool hex);
 
 // The mark of grid row 1..8 (row r shows bit 8 - r): "   x" for a set bit, "   -" otherwise.
 std::string bitMark(const std::string& bits, int row);
-
-// Writes the marks into column 1, rows 1 to 8 of the grid; no other cell is touched.
-void ShowBitMarks(const std::string& bits, toolkit::StringGrid& grid);
 
 } // namespace servicetool

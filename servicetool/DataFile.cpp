@@ -2,23 +2,7 @@
 
 #include "toolkit/TextFile.h"
 
-#include <algorithm>
-
 namespace servicetool {
-
-std::optional<Lines> dataFileLines(const std::string& bytes) {
-    if (bytes.find('\0') != std::string::npos) {
-        return std::nullopt;
-    }
-    Lines lines = toolkit::splitLines(bytes);
-    const bool tooLong = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.size() > kMaxLineLength;
-    });
-    if (tooLong) {
-        return std::nullopt;
-    }
-    return lines;
-}
 
 std::optional<Lines> readDataFile(const QString& path, qint64 maxBytes) {
     const auto bytes = toolkit::readAll(path, maxBytes);
@@ -26,11 +10,6 @@ std::optional<Lines> readDataFile(const QString& path, qint64 maxBytes) {
         return std::nullopt;
     }
     return dataFileLines(*bytes);
-}
-
-const std::string& lineAt(const Lines& lines, size_t n) {
-    static const std::string empty;
-    return n < lines.size() ? lines[n] : empty;
 }
 
 } // namespace servicetool

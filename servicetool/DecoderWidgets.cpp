@@ -1,6 +1,9 @@
 #include "DecoderWidgets.h"
 
+#include "BitDecoding.h"
 #include "toolkit/HelpLauncher.h"
+#include "toolkit/StringGrid.h"
+#include "toolkit/Win1252.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -75,6 +78,12 @@ void showProgramHelp(const QString& topic) {
     // The program names its help file at start; windows made without it still find theirs.
     const QString file = toolkit::helpFile();
     toolkit::openHelp((file.isEmpty() ? QStringLiteral("HilfeKorvelTool.chm") : file) + topic);
+}
+
+void ShowBitMarks(const std::string& bits, toolkit::StringGrid& grid) {
+    for (int row = 1; row <= 8; ++row) {
+        grid.setCell(1, row, toolkit::fromWin1252(bitMark(bits, row)));
+    }
 }
 
 } // namespace servicetool

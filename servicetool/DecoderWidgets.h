@@ -4,6 +4,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
+
+namespace toolkit {
+class StringGrid;
+}
 
 class QComboBox;
 class QObject;
@@ -14,6 +19,10 @@ namespace servicetool {
 // An editable drop-down list with a prompt text, that keeps what the user types out of its list
 // and copes with long lists.
 QComboBox* makeEntryBox(const QString& prompt, QWidget* parent);
+
+// Writes the bit marks (BitDecoding.h) into column 1, rows 1 to 8 of the grid; no other cell is
+// touched.
+void ShowBitMarks(const std::string& bits, toolkit::StringGrid& grid);
 
 // The text of the entry now selected: the box's text when it is one of the entries, else empty.
 QString selectedEntry(const QComboBox* box);

@@ -2,10 +2,12 @@
 // The main window of korveltool: the service session at the panel controller's serial port.
 
 #include "PromptSession.h"
+#include "ProtocolStream.h"
 #include "serial/Serial.h"
 #include "toolkit/Dialogs.h"
 
 #include <QMainWindow>
+#include <memory>
 #include <string_view>
 
 class QGroupBox;
@@ -16,7 +18,7 @@ class QTimer;
 class TSerExtDlg;
 
 namespace toolkit {
-class LineView;
+class ProtocolView;
 class RadioGroup;
 } // namespace toolkit
 
@@ -37,7 +39,7 @@ public:
 
     // Controls and components, named as in the window's layout.
     QGroupBox* GroupBox1 = nullptr; // " Protokoll: "
-    toolkit::LineView* RichEdit1 = nullptr;
+    toolkit::ProtocolView* RichEdit1 = nullptr;
     toolkit::RadioGroup* RadioGroup2 = nullptr; // " SW- Version: "
     toolkit::RadioGroup* RadioGroup1 = nullptr; // " Aktion: "
     QPushButton* BitBtn3 = nullptr;             // help
@@ -73,6 +75,8 @@ public:
 
     const PromptSession& session() const { return m_session; }
     bool Version2Selected() const { return m_session.version2(); }
+    // What goes into the protocol view, and how.
+    ProtocolStream& protocol() { return *m_protocol; }
 
 public slots:
     void FormCreate();
@@ -105,6 +109,7 @@ private:
     void announceFactoryReset();
 
     PromptSession m_session;
+    std::unique_ptr<ProtocolStream> m_protocol;
 };
 
 } // namespace servicetool

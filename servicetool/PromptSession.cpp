@@ -17,10 +17,6 @@ constexpr std::size_t longestKeyword() {
     return n;
 }
 
-bool isControlOrBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
 } // namespace
 
 char actionLetter(int actionIndex) {
@@ -32,16 +28,6 @@ char actionLetter(int actionIndex) {
     default:
         return 'd';
     }
-}
-
-std::string_view trimControl(std::string_view text) {
-    while (!text.empty() && isControlOrBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isControlOrBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 std::size_t PromptBuffer::tailLimit() {
@@ -75,9 +61,10 @@ void PromptSession::reset() {
 
 std::vector<SessionStep> PromptSession::poll(std::string_view received, int actionIndex) {
     std::vector<SessionStep> steps;
-    const std::string_view shown = trimControl(received);
-    if (!shown.empty()) {
-        steps.push_back({SessionStep::Show, std::string(shown)});
+    // Shown as received: the protocol is the stream, its lines end where the controller ends
+    // them.
+    if (!received.empty()) {
+        steps.push_back({SessionStep::Show, std::string(received)});
     }
     // The stream is searched as received: a blank or line end at the edge of a piece belongs
     // to the keyword that continues in the next piece ("10 " then "times").

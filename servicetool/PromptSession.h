@@ -20,9 +20,6 @@ inline constexpr std::string_view KeywordTraceOff = "- ... configuring trace off
 inline constexpr char ListenerAnswer = 'm';
 char actionLetter(int actionIndex);
 
-// Removes leading and trailing bytes 0 to 32; bytes inside stay.
-std::string_view trimControl(std::string_view text);
-
 // Keeps whether each keyword occurs in everything received since the last clear, while holding
 // only a short tail of the text: a keyword that ends in a new piece starts at most its length
 // minus one bytes earlier, so the tail plus the new piece always covers it. The search cost of
@@ -47,13 +44,13 @@ private:
 // One reaction of a poll tick, in the order the window carries them out.
 struct SessionStep {
     enum Kind {
-        Show,           // append `text` (trimmed received piece) in black
+        Show,           // append `text` (the received piece as it came) to the protocol
         AnswerListener, // append "# m" in blue, send "m" once
         Burst,          // append "# Auswahl: <letter>" in blue, send the letter twelve times
         FactoryReset,   // close the port, stop polling, announce the reset
     };
     Kind kind;
-    std::string text; // Show: the piece as shown
+    std::string text; // Show: the piece
     char letter = 0;  // AnswerListener, Burst: the letter to send
 };
 

@@ -3,7 +3,9 @@
 // input of each element type, and "Fehler.csv" with the fault numbers and their descriptions.
 // All comparisons are case-sensitive; text is 8-bit as read from the file.
 
-#include "DataFile.h"
+#include "DataLines.h"
+
+#include <optional>
 
 #include <array>
 #include <string>

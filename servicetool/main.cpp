@@ -2,6 +2,7 @@
 
 #include "MainForm.h"
 #include "StartUp.h"
+#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -21,6 +22,7 @@ void loadGermanQtTranslation(QApplication& app, QTranslator& translator) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    toolkit::installSerialDispatcher(); // line events of a component may be handled here
     QApplication::setApplicationName(QStringLiteral("korveltool"));
     QApplication::setApplicationDisplayName(QStringLiteral("Korvel-Tool"));
     QTranslator translator;

@@ -64,6 +64,21 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
 
+    Answer ask(QWidget* parent, const QString& text, const QString& caption) override {
+        QMessageBox box(QMessageBox::Question, captionOr(caption), text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+        }
+    }
+
     std::optional<QString> input(QWidget* parent, const QString& caption, const QString& prompt,
                                  const QString& value) override {
         bool ok = false;

@@ -22,12 +22,16 @@ struct FileDialogOptions {
 class Dialogs {
 public:
     enum class Icon { None, Information, Warning, Error, Question };
+    enum class Answer { Yes, No, Cancel };
     virtual ~Dialogs() = default;
     // Modal box with one OK button.
     virtual void message(QWidget* parent, const QString& text, const QString& caption = {},
                          Icon icon = Icon::None) = 0;
     // Modal box with Yes and No; true for Yes.
     virtual bool confirm(QWidget* parent, const QString& text, const QString& caption = {}) = 0;
+    // Modal question with Yes, No and Cancel ("Ja", "Nein", "Abbrechen"); closing the box by
+    // its close button or Escape is Cancel.
+    virtual Answer ask(QWidget* parent, const QString& text, const QString& caption = {}) = 0;
     // Single-line input; nullopt when cancelled.
     virtual std::optional<QString> input(QWidget* parent, const QString& caption,
                                          const QString& prompt, const QString& value) = 0;

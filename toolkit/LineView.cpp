@@ -39,6 +39,16 @@ LineView::LineView(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int, int) {
+        if (!m_ownEdit) {
+            m_blankLine = false;
+        }
+    });
+}
+
+void LineView::clear() {
+    m_blankLine = false;
+    QPlainTextEdit::clear();
 }
 
 qint64 LineView::characterCount() const {
@@ -47,7 +57,7 @@ qint64 LineView::characterCount() const {
 
 int LineView::lineCount() const {
     if (document()->isEmpty() && document()->blockCount() == 1) {
-        return 0;
+        return m_blankLine ? 1 : 0;
     }
     return document()->blockCount();
 }
@@ -73,7 +83,12 @@ bool LineView::appendEntry(const QString& text, const QTextCharFormat& format) {
 
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    m_ownEdit = true;
     cursor.beginEditBlock();
+    if (empty) {
+        // An empty first line keeps its style in the block.
+        cursor.setBlockCharFormat(format);
+    }
     for (qsizetype i = 0; i < parts.size(); ++i) {
         if (i > 0 || !empty) {
             cursor.insertBlock(QTextBlockFormat(), format);
@@ -81,6 +96,8 @@ bool LineView::appendEntry(const QString& text, const QTextCharFormat& format) {
         cursor.insertText(parts[i], format);
     }
     cursor.endEditBlock();
+    m_ownEdit = false;
+    m_blankLine = document()->isEmpty();
     if (followEnd) {
         bar->setValue(bar->maximum());
     }
@@ -95,14 +112,22 @@ void LineView::deleteFirstLines(int count) {
     if (count <= 0 || lineCount() == 0) {
         return;
     }
+    if (count >= lineCount()) {
+        clear();
+        return;
+    }
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::Start);
-    if (count >= document()->blockCount()) {
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    } else {
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count);
-    }
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count);
+    removeOwn(cursor);
+}
+
+// Removes the selection; when one empty line remains, it is still a line.
+void LineView::removeOwn(QTextCursor& cursor) {
+    m_ownEdit = true;
     cursor.removeSelectedText();
+    m_ownEdit = false;
+    m_blankLine = document()->isEmpty();
 }
 
 void LineView::deleteLastLine() {
@@ -113,12 +138,12 @@ void LineView::deleteLastLine() {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     if (lines == 1) {
-        cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
-    } else {
-        cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
-        cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+        clear();
+        return;
     }
-    cursor.removeSelectedText();
+    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+    cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+    removeOwn(cursor);
 }
 
 void LineView::scrollToEnd() {

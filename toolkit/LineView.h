@@ -5,6 +5,7 @@
 
 #include <QPlainTextEdit>
 #include <QTextCharFormat>
+#include <QTextCursor>
 #include <string_view>
 
 namespace toolkit {
@@ -25,7 +26,10 @@ public:
     qint64 textLimit() const { return m_textLimit; }
     qint64 characterCount() const;
 
-    int lineCount() const;            // lines shown; 0 when empty
+    // Lines shown; 0 when empty. A single empty entry in an otherwise empty view is one line,
+    // although the document then looks exactly like an empty one.
+    int lineCount() const;
+    void clear(); // hides QPlainTextEdit::clear so the count above starts again at 0
     void deleteFirstLines(int count); // removes the oldest lines
     void deleteLastLine();
     void scrollToEnd();
@@ -34,7 +38,13 @@ public:
     void setFailAppends(bool fail) { m_failAppends = fail; }
 
 private:
+    void removeOwn(QTextCursor& cursor);
+
     qint64 m_textLimit = 0;
+    // The document holds one empty line that was appended, not nothing. Any change made to the
+    // document from outside the view's own append resets it.
+    bool m_blankLine = false;
+    bool m_ownEdit = false;
     bool m_failAppends = false;
 };
 

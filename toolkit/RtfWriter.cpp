@@ -75,13 +75,13 @@ RunStyle styleOf(const QTextCharFormat& format, ColourTable& colours) {
     return s;
 }
 
-std::string header(const RtfOptions& options, const ColourTable& colours) {
+} // namespace
+
+std::string rtfHeader(const RtfOptions& options, const std::string& colourTable) {
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 " +
-           rtfEscape(toWin1252(options.fontName)) + ";}}\r\n" + colours.text() +
+           rtfEscape(toWin1252(options.fontName)) + ";}}\r\n" + colourTable +
            "\r\n\\viewkind4\\uc1\\pard\\f0\\fs" + std::to_string(options.fontSizeHalfPoints) + " ";
 }
-
-} // namespace
 
 std::string rtfEscape(const std::string& win1252) {
     std::string out;
@@ -118,7 +118,7 @@ std::string rtfFromDocument(const QTextDocument& document, const RtfOptions& opt
             body += rtfEscape(toWin1252(fragment.text()));
         }
     }
-    return header(options, colours) + body + "\\par\r\n}\r\n";
+    return rtfHeader(options, colours.text()) + body + "\\par\r\n}\r\n";
 }
 
 std::string rtfFromLineView(const LineView& view, const RtfOptions& options) {
@@ -128,6 +128,55 @@ std::string rtfFromLineView(const LineView& view, const RtfOptions& options) {
 bool saveLineViewAsRtf(const LineView& view, const QString& path, QString* error,
                        const RtfOptions& options) {
     return writeFileAtomic(path, rtfFromLineView(view, options), error);
+}
+
+namespace {
+
+std::string lineText(const std::string& win1252) {
+    std::string out = win1252;
+    for (char& c : out) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return rtfEscape(out);
+}
+
+} // namespace
+
+std::string rtfFromLines(const std::vector<RtfLine>& lines, const RtfFont& font) {
+    const std::string size = "\\fs" + std::to_string(font.pointSize * 2);
+    std::string out =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 " +
+        rtfEscape(toWin1252(font.name)) + ";}}\r\n\\viewkind4\\uc1" + size + "\r\n";
+    std::size_t bytes = out.size();
+    for (const RtfLine& line : lines) {
+        bytes += line.text.size() + 32;
+    }
+    out.reserve(bytes);
+    for (const RtfLine& line : lines) {
+        out += "\\pard\\plain\\f0";
+        out += size;
+        out += line.bold ? "\\b" : "\\b0";
+        out += line.italic ? "\\i " : "\\i0 ";
+        out += lineText(line.text);
+        out += "\\par\r\n";
+    }
+    return out + "}\r\n";
+}
+
+std::vector<RtfLine> rtfLinesFromDocument(const QTextDocument& document) {
+    std::vector<RtfLine> lines;
+    if (document.isEmpty()) {
+        return lines;
+    }
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextCharFormat format =
+            block.length() > 1 ? block.begin().fragment().charFormat() : block.charFormat();
+        lines.push_back(
+            {toWin1252(block.text()), format.fontWeight() >= QFont::Bold, format.fontItalic()});
+    }
+    return lines;
 }
 
 } // namespace toolkit

@@ -47,9 +47,20 @@ bool ScriptedDialogs::confirm(QWidget*, const QString& text, const QString& capt
     return answer;
 }
 
+Dialogs::Answer ScriptedDialogs::ask(QWidget*, const QString& text, const QString& caption) {
+    shown.push_back({QStringLiteral("ask"), text, caption});
+    if (askAnswers.empty()) {
+        return Answer::Cancel;
+    }
+    const Answer answer = askAnswers.front();
+    askAnswers.pop_front();
+    return answer;
+}
+
 std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& caption,
-                                              const QString& prompt, const QString&) {
+                                              const QString& prompt, const QString& value) {
     shown.push_back({QStringLiteral("input"), prompt, caption});
+    lastInputValue = value;
     return takeFirst(inputAnswers);
 }
 

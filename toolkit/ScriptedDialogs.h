@@ -13,7 +13,7 @@ namespace toolkit {
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "confirm", "input", "save", "open"
+        QString kind; // "message", "confirm", "ask", "input", "save", "open"
         QString text;
         QString caption;
     };
@@ -22,6 +22,7 @@ public:
     ~ScriptedDialogs() override; // restores the previous dialogs
 
     std::deque<bool> confirmAnswers;
+    std::deque<Answer> askAnswers; // an empty queue answers Cancel
     std::deque<std::optional<QString>> inputAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     std::vector<Shown> shown;
@@ -32,8 +33,10 @@ public:
 
     void message(QWidget*, const QString& text, const QString& caption, Icon) override;
     bool confirm(QWidget*, const QString& text, const QString& caption) override;
+    Answer ask(QWidget*, const QString& text, const QString& caption) override;
     std::optional<QString> input(QWidget*, const QString& caption, const QString& prompt,
                                  const QString& value) override;
+    QString lastInputValue; // the proposed answer of the last input box
     std::optional<QString> saveFileName(QWidget*, const FileDialogOptions& options) override;
     std::optional<QString> openFileName(QWidget*, const FileDialogOptions& options) override;
     void beep() override { ++beeps; }

@@ -1,12 +1,17 @@
 // Figures of the capture window: cost of a poll tick and of a trim, lines lost over a pty at
-// 9600 baud, idle CPU while recording, resident memory with a full display.
+// 9600 baud, idle CPU while recording, resident memory with a full display, the exit with a
+// display at its character limit, the start-up with a settings file.
 //
-//   capture_bench [--poll-ms N]   (the lines_lost run polls every N ms; 100 as the program)
+//   capture_bench [--poll-ms N] [--only PREFIX]
+//   (the lines_lost run polls every N ms, 100 as the program; --only runs the figures whose
+//   names begin with PREFIX)
 #include "common/ChildProcess.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
+#include "toolkit/ScriptedDialogs.h"
+#include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
 
@@ -15,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QThread>
 #include <QTimer>
@@ -237,6 +243,129 @@ double idleCpuPercent() {
     return pct;
 }
 
+// Export of a display at its 100 000-character limit, answered "No" to the customer question:
+// building the document, writing the RTF and the box, as the user waits for it.
+double exportMillisFull() {
+    TForm1 f;
+    f.show();
+    for (int i = 0; f.RichEdit1->appendEntry8(line80(i), QTextCharFormat()); ++i) {
+    }
+    const QString path = g_ports + QStringLiteral("/export.rtf");
+    std::vector<double> ms;
+    for (int rep = 0; rep < 7; ++rep) {
+        toolkit::ScriptedDialogs boxes;
+        boxes.fileAnswers.push_back(path);
+        boxes.confirmAnswers.push_back(false);
+        QElapsedTimer t;
+        t.start();
+        f.alsMitschnittimrtf1Click();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
+// "Öffnen" of a text file of 32 000 lines of 80 characters, the display's limit lifted.
+double openMillis32000() {
+    const QString path = g_ports + QStringLiteral("/open.txt");
+    std::vector<std::string> lines;
+    for (int i = 0; i < 32000; ++i) {
+        lines.push_back(line80(i));
+    }
+    toolkit::writeLines(path, lines);
+    TForm1 f;
+    f.MaxLines = 32000;
+    f.RichEdit1->setTextLimit(0);
+    f.show();
+    std::vector<double> ms;
+    for (int rep = 0; rep < 3; ++rep) {
+        toolkit::ScriptedDialogs boxes;
+        boxes.fileAnswers.push_back(path);
+        QElapsedTimer t;
+        t.start();
+        f.ffnen1Click();
+        QCoreApplication::processEvents();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
+// A display filled to its character limit with 80-character lines of all three styles.
+void fillToLimit(TForm1& f) {
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    QTextCharFormat italic;
+    italic.setFontItalic(true);
+    for (int i = 0;; ++i) {
+        const QTextCharFormat& style = i % 50 == 0 ? italic : i % 3 == 0 ? QTextCharFormat() : bold;
+        if (!f.RichEdit1->appendEntry8(line80(i), style)) {
+            break;
+        }
+    }
+}
+
+// "Beenden" with a full display: the settings file and the protocol written.
+double exitMillisFull() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    std::vector<double> ms;
+    for (int rep = 0; rep < 7; ++rep) {
+        TForm1 f(nullptr, folder);
+        f.show();
+        fillToLimit(f);
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        f.Beenden1Click();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        if (!QFileInfo::exists(folder + QStringLiteral("protokoll.rtf"))) {
+            return -1;
+        }
+    }
+    return median(ms);
+}
+
+// Counts paint events of one window's widgets.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* window) : m_window(window) {}
+    bool painted = false;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && o->isWidgetType() &&
+            static_cast<QWidget*>(o)->window() == m_window) {
+            painted = true;
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+};
+
+// The start-up step with a settings file, to the first painted window.
+double startMillis() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    {
+        TForm1 f(nullptr, folder);
+        f.move(30, 40);
+        f.MaxLines = 20000;
+        f.SaveSettings();
+    }
+    std::vector<double> ms;
+    for (int rep = 0; rep < 7; ++rep) {
+        QElapsedTimer t;
+        t.start();
+        TForm1 f(nullptr, folder);
+        PaintWatch watch(&f);
+        qApp->installEventFilter(&watch);
+        f.show();
+        waitUntil([&] { return watch.painted; }, 10000);
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        qApp->removeEventFilter(&watch);
+    }
+    return median(ms);
+}
+
 void print(const char* name, double value) {
     std::printf("%s %.3g\n", name, value);
     std::fflush(stdout);
@@ -251,20 +380,34 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     int pollMs = TForm1::kPollMs;
+    std::string only; // a name prefix: run only the figures whose names start with it
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--poll-ms") {
             pollMs = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::string(argv[i]) == "--only") {
+            only = argv[i + 1];
         }
     }
+    const auto run = [&](const char* name, const std::function<double()>& figure) {
+        if (std::string(name).starts_with(only)) {
+            print(name, figure());
+        }
+    };
     COMManager();
     // Measured first, before other runs leave freed memory in the heap.
-    const double rss = rssMb32000();
-    print("capture.tick_us.500", tickMicros(500));
-    print("capture.tick_us.32000", tickMicros(32000));
-    print("capture.trim_ms.32000", trimMillis());
-    print("capture.lines_lost", linesLost(pollMs));
-    print("capture.idle_cpu_pct", idleCpuPercent());
-    print("capture.rss_mb.32000", rss);
+    const double rss = only.empty() ? rssMb32000() : 0;
+    run("capture.tick_us.500", [] { return tickMicros(500); });
+    run("capture.tick_us.32000", [] { return tickMicros(32000); });
+    run("capture.trim_ms.32000", trimMillis);
+    run("capture.lines_lost", [&] { return linesLost(pollMs); });
+    run("capture.idle_cpu_pct", idleCpuPercent);
+    if (only.empty()) {
+        print("capture.rss_mb.32000", rss);
+    }
+    run("capture.exit_ms.full", exitMillisFull);
+    run("capture.start_ms", startMillis);
+    run("capture.export_ms.full", exportMillisFull);
+    run("capture.open_ms.32000", openMillis32000);
     QDir(g_ports).removeRecursively();
     return 0;
 }

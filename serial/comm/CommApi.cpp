@@ -280,5 +280,17 @@ BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size)
 BOOL GetVersionExA(OSVERSIONINFOA* info) {
     return backend().GetVersionExA(info);
 }
+BOOL PurgeComm(HANDLE h, DWORD flags) {
+    return backend().PurgeComm(h, flags);
+}
+BOOL SetCurrentThreadPriority(int priority) {
+    return backend().SetCurrentThreadPriority(priority);
+}
+BOOL DeviceGone(HANDLE h) {
+    return backend().DeviceGone(h);
+}
+void AbandonHandle(HANDLE h) {
+    backend().AbandonHandle(h);
+}
 
 } // namespace comm

@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+// windows.h defines many of the names below as macros; this hides them while we declare ours.
+#include "serial/comm/Win32Names.h"
+
 namespace comm {
 
 using BOOL = int;
@@ -49,6 +52,15 @@ inline constexpr DWORD EV_RXCHAR = 0x0001, EV_RXFLAG = 0x0002, EV_TXEMPTY = 0x00
                        EV_RING = 0x0100;
 
 inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+inline constexpr DWORD PURGE_TXABORT = 0x0001, PURGE_RXABORT = 0x0002, PURGE_TXCLEAR = 0x0004,
+                       PURGE_RXCLEAR = 0x0008;
+
+// SetThreadPriority's levels.
+inline constexpr int THREAD_PRIORITY_IDLE = -15, THREAD_PRIORITY_LOWEST = -2,
+                     THREAD_PRIORITY_BELOW_NORMAL = -1, THREAD_PRIORITY_NORMAL = 0,
+                     THREAD_PRIORITY_ABOVE_NORMAL = 1, THREAD_PRIORITY_HIGHEST = 2,
+                     THREAD_PRIORITY_TIME_CRITICAL = 15;
 
 // Device-change broadcast, as the main window's message hook sees it.
 inline constexpr unsigned WM_DEVICECHANGE = 0x0219;
@@ -111,7 +123,7 @@ struct COMSTAT {
     DWORD cbOutQue;
 };
 
-// 20 bytes on 32-bit Windows; the fields that the component uses.
+// 20 bytes on 32-bit Windows, 32 on 64-bit; the fields that the component uses.
 struct OVERLAPPED {
     std::uintptr_t Internal;
     std::uintptr_t InternalHigh;
@@ -164,6 +176,23 @@ public:
     virtual BOOL CancelIo(HANDLE h) = 0;
     virtual BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) = 0;
     virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;
+    // Discards queued output (PURGE_TXCLEAR) and aborts a write in progress (PURGE_TXABORT);
+    // the RX flags do the same for input.
+    virtual BOOL PurgeComm(HANDLE h, DWORD flags) = 0;
+    // SetThreadPriority(GetCurrentThread(), priority): the calling thread's priority, one of
+    // the THREAD_PRIORITY_ levels. A platform that cannot raise a thread's priority for an
+    // unprivileged user reports failure and leaves it as it was.
+    virtual BOOL SetCurrentThreadPriority(int priority) = 0;
+
+    // Not Win32 calls; what the component needs beyond them when a device goes away.
+    //
+    // True when the device behind the open handle is known to be gone (unplugged adapter, far
+    // end hung up): the handle can never transfer again. The default knows nothing of that.
+    virtual BOOL DeviceGone(HANDLE /*h*/) { return 0; }
+    // The component gives up the handle of a vanished device without closing it, and never
+    // uses it again. A backend frees here what it holds for the handle (the device file, its
+    // lock) and ends a WaitCommEvent pending on it. The default does nothing.
+    virtual void AbandonHandle(HANDLE /*h*/) {}
 };
 
 // The backend in force. The platform's own backend unless a test installed another one.
@@ -194,5 +223,11 @@ BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat);
 BOOL CancelIo(HANDLE h);
 BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size);
 BOOL GetVersionExA(OSVERSIONINFOA* info);
+BOOL PurgeComm(HANDLE h, DWORD flags);
+BOOL SetCurrentThreadPriority(int priority);
+BOOL DeviceGone(HANDLE h);
+void AbandonHandle(HANDLE h);
 
 } // namespace comm
+
+#include "serial/comm/Win32Names.h"

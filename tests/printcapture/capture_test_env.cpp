@@ -10,6 +10,7 @@
 #include <QThread>
 #include <csignal>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <vector>
 
 extern char** environ;
@@ -37,6 +38,22 @@ const QString g_portsDir = makePortsDir();
 struct CleanUp {
     ~CleanUp() { QDir(g_portsDir).removeRecursively(); }
 } g_cleanUp;
+
+// Windows made without a folder of their own read the settings file beside the test programs,
+// which is where the program leaves it when it is run from the build folder. Such a file would
+// change their start-up; say so plainly instead of failing somewhere else.
+class NoStraySettingsFile : public ::testing::Environment {
+public:
+    void SetUp() override {
+        const QString stray = toolkit::programFolder() + QStringLiteral("DruckKorvel.ini");
+        ASSERT_FALSE(QFile::exists(stray))
+            << stray.toStdString()
+            << " was left by a run of DruckKorvel from the build folder; remove it";
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const g_noStraySettings =
+    ::testing::AddGlobalTestEnvironment(new NoStraySettingsFile);
 
 } // namespace
 

@@ -44,3 +44,23 @@ TEST(AppendMakingRoom, AWidgetThatRefusesKeepsItsLines) {
     EXPECT_FALSE(appendMakingRoom(v, line(2), {}, 1));
     EXPECT_EQ(v.lineCount(), 1);
 }
+
+// One line longer than the whole display used to be cut into pieces that each needed an empty
+// display, so the display ended with a single short piece. Now it ends nearly full, with the
+// line's end, and the pieces before are the line's text in order.
+TEST(AppendMakingRoom, AnOverLongLineKeepsAsMuchAsTheLimitAllows) {
+    toolkit::LineView v;
+    v.setTextLimit(100000);
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_TRUE(appendMakingRoom(v, line(i), {}, 121));
+    }
+    QString longLine;
+    for (int i = 0; longLine.size() < 100500; ++i) {
+        longLine += QString::number(i) + QLatin1Char(' ');
+    }
+    ASSERT_TRUE(appendMakingRoom(v, longLine, {}, 121));
+    EXPECT_LE(v.characterCount(), 100000);
+    EXPECT_GT(v.characterCount(), 100000 - 2 * printcapture::kPieceLength);
+    const QString shown = v.toPlainText().remove(QLatin1Char('\n'));
+    EXPECT_TRUE(longLine.endsWith(shown));
+}

@@ -83,8 +83,19 @@ TEST(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(f.StatusBar1[static_cast<std::size_t>(i)]->width(), widths[i]) << i;
     }
-    EXPECT_EQ(menuTexts(f.Datei1),
-              (QStringList{w("Anzeige l\xF6schen"), "-", "Start", "Stop", "-", "Beenden"}));
+    // The whole menu bar, in order; "Exportieren" is enabled while idle.
+    QStringList bar;
+    for (const QAction* menu : f.menuBar()->actions()) {
+        bar << menu->text() + QStringLiteral(": ") + menuTexts(menu->menu()).join(QLatin1Char('|'));
+    }
+    EXPECT_EQ(bar, (QStringList{w("Datei: Speichern unter|\xD6"
+                                  "ffnen|-|Anzeige l\xF6schen|-|"
+                                  "Start|Stop|-|Beenden"),
+                                "Exportieren: als RFT-Datei  [*.rtf]",
+                                "Optionen: Schnittstelle|Kundeninfo|Speicher",
+                                w("Hilfe: verwenden|\xFC"
+                                  "ber|Komponenten")}));
+    EXPECT_TRUE(f.Exportieren1->menuAction()->isEnabled());
     EXPECT_EQ(f.Start1->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_EQ(f.Stop1->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(f.Beenden1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F1));
@@ -255,4 +266,19 @@ TEST(CaptureWindow, CopyIsOfferedOnlyWithASelection) {
     f.PopupMenu1Popup();
     EXPECT_TRUE(f.Kopieren1->isEnabled());
     EXPECT_EQ(f.RichEdit1->textCursor().selectedText(), QStringLiteral("Melder 1"));
+}
+
+// Every line taken from ReceiveBuffer is a line of the display, also a blank one that arrives
+// right after the display was emptied.
+TEST(CaptureWindow, ABlankLineIntoAnEmptyDisplayIsCounted) {
+    TForm1 f;
+    f.RichEdit1->appendEntry(QStringLiteral("alt"), {});
+    f.Lschen2Click();
+    receive(f, "\x0A\x0D"
+               "0042 Alarm\x0A\x0D");
+    f.Timer1Timer();
+    EXPECT_EQ(f.panelText(2), QStringLiteral(" Z: 1"));
+    f.Timer1Timer();
+    EXPECT_EQ(f.panelText(2), QStringLiteral(" Z: 2"));
+    EXPECT_EQ(f.RichEdit1->toPlainText(), QStringLiteral("\n0042 Alarm"));
 }

@@ -5,7 +5,6 @@
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
 #include "servicetool/TForm4.h"
-#include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
 #include "toolkit/rtf/RecordingSink.h"
 #include "toolkit/rtf/RtfReader.h"
@@ -19,12 +18,6 @@
 using namespace toolkit::rtf;
 
 namespace {
-
-QTextCharFormat coloured(const QColor& c) {
-    QTextCharFormat f;
-    f.setForeground(c);
-    return f;
-}
 
 // The paragraphs of the text, each with the colour of its runs (kAutoColour for an empty line,
 // 0x1000000 when it mixes colours).
@@ -53,13 +46,10 @@ std::vector<std::pair<std::u16string, Rgb>> paragraphs(const RecordingSink& sink
 TEST(RtfRoundTrip, SavedProtocolReadsBackWithItsLinesAndColours) {
     QTemporaryDir dir;
     servicetool::TForm1 form;
-    const QColor blue(0, 0, 255), black(0, 0, 0);
-    form.RichEdit1->appendEntry8("# Schnittstelle ist ge\xF6"
-                                 "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.",
-                                 coloured(blue));
-    form.RichEdit1->appendEntry8("Korvel BIOS {v2.1} C:\\boot \x80 \xB5P\tok", coloured(black));
-    form.RichEdit1->appendEntry8("", coloured(black));
-    form.RichEdit1->appendEntry8("# m", coloured(blue));
+    form.protocol().note("# Schnittstelle ist ge\xF6"
+                         "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.");
+    form.protocol().receive("Korvel BIOS {v2.1} C:\\boot \x80 \xB5P\tok\r\n\r\n");
+    form.protocol().note("# m");
 
     QString path = dir.filePath(QStringLiteral("protokoll.rtf"));
     toolkit::ScriptedDialogs dialogs;

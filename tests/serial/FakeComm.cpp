@@ -20,7 +20,17 @@ void FakeComm::addPorts(std::initializer_list<int> numbers) {
     }
 }
 
+void FakeComm::record(Call call) {
+    calls.push_back(std::move(call));
+}
+
+void FakeComm::clear() {
+    std::lock_guard lock(m_mutex);
+    calls.clear();
+}
+
 std::vector<std::string> FakeComm::names() const {
+    std::lock_guard lock(m_mutex);
     std::vector<std::string> out;
     for (const auto& c : calls) {
         out.push_back(c.name);
@@ -29,11 +39,13 @@ std::vector<std::string> FakeComm::names() const {
 }
 
 int FakeComm::count(const std::string& name) const {
+    std::lock_guard lock(m_mutex);
     return static_cast<int>(
         std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.name == name; }));
 }
 
 const FakeComm::Call* FakeComm::last(const std::string& name) const {
+    std::lock_guard lock(m_mutex);
     for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
         if (it->name == name) {
             return &*it;
@@ -53,7 +65,8 @@ bool FakeComm::fails(const std::string& name) {
 
 HANDLE FakeComm::CreateFileA(const std::string& name, DWORD access, DWORD share, DWORD creation,
                              DWORD flags) {
-    calls.push_back({"CreateFile", name, {access, share, creation, flags}});
+    std::lock_guard lock(m_mutex);
+    record({"CreateFile", name, {access, share, creation, flags}});
     if (fails("CreateFile")) {
         return INVALID_HANDLE_VALUE;
     }
@@ -62,18 +75,21 @@ HANDLE FakeComm::CreateFileA(const std::string& name, DWORD access, DWORD share,
 }
 
 BOOL FakeComm::CloseHandle(HANDLE h) {
-    calls.push_back({"CloseHandle", {}, {h}});
+    std::lock_guard lock(m_mutex);
+    record({"CloseHandle", {}, {h}});
     --openHandles;
     return 1;
 }
 
 BOOL FakeComm::SetupComm(HANDLE h, DWORD in, DWORD out) {
-    calls.push_back({"SetupComm", {}, {h, in, out}});
+    std::lock_guard lock(m_mutex);
+    record({"SetupComm", {}, {h, in, out}});
     return !fails("SetupComm");
 }
 
 BOOL FakeComm::BuildCommDCBA(const std::string& def, DCB* d) {
-    calls.push_back({"BuildCommDCB", def, {d->DCBlength}});
+    std::lock_guard lock(m_mutex);
+    record({"BuildCommDCB", def, {d->DCBlength}});
     if (fails("BuildCommDCB")) {
         return 0;
     }
@@ -84,36 +100,112 @@ BOOL FakeComm::BuildCommDCBA(const std::string& def, DCB* d) {
 }
 
 BOOL FakeComm::SetCommState(HANDLE h, const DCB* d) {
-    calls.push_back({"SetCommState", {}, {h}});
+    std::lock_guard lock(m_mutex);
+    record({"SetCommState", {}, {h}});
     dcb = *d;
     return !fails("SetCommState");
 }
 
 BOOL FakeComm::GetCommState(HANDLE h, DCB* d) {
-    calls.push_back({"GetCommState", {}, {h}});
+    std::lock_guard lock(m_mutex);
+    record({"GetCommState", {}, {h}});
     *d = dcb;
     return 1;
 }
 
 BOOL FakeComm::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS* t) {
-    calls.push_back({"SetCommTimeouts", {}, {h}});
+    std::lock_guard lock(m_mutex);
+    record({"SetCommTimeouts", {}, {h}});
     timeouts = *t;
     return !fails("SetCommTimeouts");
 }
 
 BOOL FakeComm::SetCommMask(HANDLE h, DWORD mask) {
-    calls.push_back({"SetCommMask", {}, {h, mask}});
-    return !fails("SetCommMask");
+    {
+        std::lock_guard lock(m_mutex);
+        record({"SetCommMask", {}, {h, mask}});
+        if (fails("SetCommMask")) {
+            return 0;
+        }
+        m_mask = mask;
+        ++m_maskEpoch;
+    }
+    m_changed.notify_all();
+    return 1;
 }
 
+// Like Windows: returns with the next scripted event, or with an empty mask as soon as the
+// mask is set anew.
 BOOL FakeComm::WaitCommEvent(HANDLE h, DWORD* mask, OVERLAPPED*) {
-    calls.push_back({"WaitCommEvent", {}, {h}});
+    std::unique_lock lock(m_mutex);
+    record({"WaitCommEvent", {}, {h}});
+    ++m_waits;
+    m_changed.notify_all();
     *mask = 0;
-    return !fails("WaitCommEvent");
+    if (fails("WaitCommEvent")) {
+        return 0;
+    }
+    const unsigned epoch = m_maskEpoch;
+    m_changed.wait(lock, [&] { return !m_events.empty() || m_maskEpoch != epoch; });
+    if (m_maskEpoch != epoch) {
+        return 1;
+    }
+    *mask = m_events.front() & m_mask;
+    m_events.pop_front();
+    return 1;
+}
+
+void FakeComm::pushEvent(DWORD events, const std::string& bytes) {
+    {
+        std::lock_guard lock(m_mutex);
+        rx += bytes;
+        m_events.push_back(events);
+    }
+    m_changed.notify_all();
+}
+
+bool FakeComm::waitForWaits(int n, std::chrono::milliseconds limit) {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, limit, [&] { return m_waits >= n; });
+}
+
+int FakeComm::waitsEntered() const {
+    std::lock_guard lock(m_mutex);
+    return m_waits;
+}
+
+BOOL FakeComm::PurgeComm(HANDLE h, DWORD flags) {
+    std::lock_guard lock(m_mutex);
+    record({"PurgeComm", {}, {h, flags}});
+    outQueue = 0;
+    return 1;
+}
+
+BOOL FakeComm::SetCurrentThreadPriority(int priority) {
+    std::lock_guard lock(m_mutex);
+    record({"SetThreadPriority", {}, {priority}});
+    threadPriority = priority;
+    return 1;
+}
+
+BOOL FakeComm::DeviceGone(HANDLE h) {
+    std::lock_guard lock(m_mutex);
+    return goneHandles.count(h) != 0;
+}
+
+void FakeComm::AbandonHandle(HANDLE h) {
+    {
+        std::lock_guard lock(m_mutex);
+        record({"AbandonHandle", {}, {h}});
+        --openHandles;
+        ++m_maskEpoch; // the wait on a vanished device ends
+    }
+    m_changed.notify_all();
 }
 
 BOOL FakeComm::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERLAPPED* ov) {
-    calls.push_back({"ReadFile", {}, {h, count, reinterpret_cast<long long>(ov)}});
+    std::lock_guard lock(m_mutex);
+    record({"ReadFile", {}, {h, count, reinterpret_cast<long long>(ov)}});
     *read = 0;
     if (fails("ReadFile")) {
         return 0;
@@ -136,37 +228,46 @@ BOOL FakeComm::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERLAPPE
 }
 
 BOOL FakeComm::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written, OVERLAPPED* ov) {
-    calls.push_back({"WriteFile",
-                     std::string(static_cast<const char*>(buf), count),
-                     {h, count, reinterpret_cast<long long>(ov)}});
+    std::lock_guard lock(m_mutex);
+    record({"WriteFile",
+            std::string(static_cast<const char*>(buf), count),
+            {h, count, reinterpret_cast<long long>(ov)}});
     *written = 0;
     if (fails("WriteFile")) {
         return 0;
     }
-    tx.append(static_cast<const char*>(buf), count);
     if (writesPend) {
+        // Like a real overlapped write, the bytes are taken from the buffer when it completes.
         m_pendingCount = count;
         m_pendingIsRead = false;
+        m_pendingBuffer = const_cast<void*>(buf);
         SetLastError(ERROR_IO_PENDING);
         return 0;
     }
+    tx.append(static_cast<const char*>(buf), count);
     *written = count;
     return 1;
 }
 
 BOOL FakeComm::GetOverlappedResult(HANDLE h, OVERLAPPED*, DWORD* transferred, BOOL wait) {
-    calls.push_back({"GetOverlappedResult", {}, {h, wait}});
+    std::lock_guard lock(m_mutex);
+    record({"GetOverlappedResult", {}, {h, wait}});
     if (!wait && pendingStaysIncomplete) {
         *transferred = 0;
         SetLastError(ERROR_IO_INCOMPLETE);
         return 0;
+    }
+    if (!m_pendingIsRead && m_pendingBuffer) {
+        tx.append(static_cast<const char*>(m_pendingBuffer), m_pendingCount);
+        m_pendingBuffer = nullptr;
     }
     *transferred = m_pendingCount;
     return 1;
 }
 
 BOOL FakeComm::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
-    calls.push_back({"ClearCommError", {}, {h}});
+    std::lock_guard lock(m_mutex);
+    record({"ClearCommError", {}, {h}});
     if (fails("ClearCommError")) {
         return 0;
     }
@@ -177,12 +278,14 @@ BOOL FakeComm::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
 }
 
 BOOL FakeComm::CancelIo(HANDLE h) {
-    calls.push_back({"CancelIo", {}, {h}});
+    std::lock_guard lock(m_mutex);
+    record({"CancelIo", {}, {h}});
     return 1;
 }
 
 BOOL FakeComm::GetDefaultCommConfigA(const std::string& name, COMMCONFIG*, DWORD* size) {
-    calls.push_back({"GetDefaultCommConfig", name, {*size}});
+    std::lock_guard lock(m_mutex);
+    record({"GetDefaultCommConfig", name, {*size}});
     if (presentNames.count(name) == 0) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
@@ -191,7 +294,8 @@ BOOL FakeComm::GetDefaultCommConfigA(const std::string& name, COMMCONFIG*, DWORD
 }
 
 BOOL FakeComm::GetVersionExA(OSVERSIONINFOA* info) {
-    calls.push_back({"GetVersionEx", {}, {info->dwOSVersionInfoSize}});
+    std::lock_guard lock(m_mutex);
+    record({"GetVersionEx", {}, {info->dwOSVersionInfoSize}});
     info->dwPlatformId = ntPlatform ? VER_PLATFORM_WIN32_NT : 1;
     return 1;
 }

@@ -1,11 +1,19 @@
 #pragma once
 // A scripted comm backend: records every call with its arguments, holds a receive queue that
 // the test fills, and fails any call the test names. Installed for its lifetime.
+//
+// The event thread calls it from a second thread: every call takes one lock. While a thread
+// runs, a test touches the script only through the locked helpers (pushEvent, waitForWaits,
+// count, names); the plain fields are for single-threaded tests and after Close.
 
 #include "serial/comm/CommApi.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -41,10 +49,21 @@ public:
     comm::COMMTIMEOUTS timeouts{}; // as last passed to SetCommTimeouts
     int openHandles = 0;
 
+    std::set<comm::HANDLE> goneHandles; // DeviceGone answers true for these
+    int threadPriority = -99;           // as last set by SetCurrentThreadPriority
+
     std::vector<std::string> names() const;
     int count(const std::string& name) const;
     const Call* last(const std::string& name) const;
-    void clear() { calls.clear(); }
+    void clear();
+
+    // --- the line-event wait
+    // The next WaitCommEvent reports these events (masked with the port's mask); the bytes
+    // join the receive queue first.
+    void pushEvent(comm::DWORD events, const std::string& bytes = {});
+    // Waits until WaitCommEvent has been entered n times in all (bounded); false on timeout.
+    bool waitForWaits(int n, std::chrono::milliseconds limit = std::chrono::seconds(10));
+    int waitsEntered() const;
 
     // --- comm::Backend
     comm::HANDLE CreateFileA(const std::string& name, comm::DWORD access, comm::DWORD share,
@@ -68,11 +87,22 @@ public:
     comm::BOOL GetDefaultCommConfigA(const std::string& name, comm::COMMCONFIG* cc,
                                      comm::DWORD* size) override;
     comm::BOOL GetVersionExA(comm::OSVERSIONINFOA* info) override;
+    comm::BOOL PurgeComm(comm::HANDLE h, comm::DWORD flags) override;
+    comm::BOOL SetCurrentThreadPriority(int priority) override;
+    comm::BOOL DeviceGone(comm::HANDLE h) override;
+    void AbandonHandle(comm::HANDLE h) override;
 
     static constexpr comm::HANDLE kHandle = 0x1234;
 
 private:
     bool fails(const std::string& name);
+    void record(Call call);
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<comm::DWORD> m_events;
+    comm::DWORD m_mask = 0;
+    unsigned m_maskEpoch = 0; // counts SetCommMask and AbandonHandle calls
+    int m_waits = 0;
     comm::Backend* m_previous = nullptr;
     comm::DWORD m_pendingCount = 0;
     bool m_pendingIsRead = false;

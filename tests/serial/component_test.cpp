@@ -74,11 +74,18 @@ TEST(SerialProperties, COMPortTakesOnlyRegisteredNumbersOrZero) {
     EXPECT_EQ(s.COMPort(), 4);
 }
 
-TEST(SerialProperties, AStoredPortThatIsMissingLeavesTheFirstRegisteredPort) {
+TEST(SerialProperties, AStoredPortThatIsMissingLeavesTheFirstRegisteredPortOrZero) {
     FakeSerialWorld world{3, 7};
     TSerial s;
     s.setCOMPort(1); // the layout says COM1, this PC has none
     EXPECT_EQ(s.COMPort(), 3);
+
+    FakeSerialWorld empty{};
+    TSerial t;
+    LoadStoredLayout(t, 1, TBaudrate::br_009600);
+    EXPECT_EQ(t.COMPort(), 0);
+    t.setActive(true);
+    EXPECT_FALSE(t.Active());
 }
 
 TEST(SerialProperties, FlowLimitsFollowTheReceiveBufferAndEachOther) {
@@ -184,6 +191,7 @@ TEST(SerialOpen, CallsThePlatformInOrderWithTheFixedArguments) {
     EXPECT_EQ(world.comm.last("BuildCommDCB")->text, "baud=9600 parity=N data=8 stop=1");
     EXPECT_EQ(world.comm.last("BuildCommDCB")->args[0], 28);
     EXPECT_EQ(world.comm.last("SetCommMask")->args[1], 0);
+    EXPECT_FALSE(s.EventThread()); // no handler: no thread
     EXPECT_EQ(s.Handle(), FakeComm::kHandle);
     EXPECT_EQ(s.BoundSlots(), TSerial::SlotKind::Waiting);
     EXPECT_EQ(world.registry->Entry(0).Owner, &s);
@@ -261,9 +269,18 @@ TEST(SerialOpen, RtsAndDtrControlFollowHandshakeBeforeTheActiveFlags) {
     EXPECT_EQ(world.comm.dcb.fDtrControl, DTR_CONTROL_DISABLE);
     s.Close();
 
-    s.setHandshakeRtsCts(false);
+    // The handshakes win over the active flags.
     s.setRTSActive(true);
     s.setDTRActive(true);
+    s.setHandshakeDtrDsr(true);
+    ASSERT_TRUE(s.Open());
+    EXPECT_EQ(world.comm.dcb.fRtsControl, RTS_CONTROL_HANDSHAKE);
+    EXPECT_EQ(world.comm.dcb.fDtrControl, DTR_CONTROL_HANDSHAKE);
+    EXPECT_EQ(world.comm.dcb.fOutxDsrFlow, 1u);
+    s.Close();
+
+    s.setHandshakeRtsCts(false);
+    s.setHandshakeDtrDsr(false);
     ASSERT_TRUE(s.Open());
     EXPECT_EQ(world.comm.dcb.fOutxCtsFlow, 0u);
     EXPECT_EQ(world.comm.dcb.fRtsControl, RTS_CONTROL_ENABLE);
@@ -386,10 +403,13 @@ TEST(SerialClose, ClearsTheMaskClosesTheHandleAndReleasesThePort) {
     TSerial s;
     ASSERT_TRUE(s.Open());
     world.comm.clear();
+    world.comm.outQueue = 900; // held back by flow control: dropped, not waited for
     s.setActive(false);
     EXPECT_FALSE(s.Active());
-    EXPECT_EQ(world.comm.names(), (std::vector<std::string>{"SetCommMask", "CloseHandle"}));
+    EXPECT_EQ(world.comm.names(),
+              (std::vector<std::string>{"SetCommMask", "PurgeComm", "CloseHandle"}));
     EXPECT_EQ(world.comm.last("SetCommMask")->args[1], 0);
+    EXPECT_EQ(world.comm.last("PurgeComm")->args[1], PURGE_TXABORT | PURGE_TXCLEAR);
     EXPECT_EQ(s.Handle(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(s.BoundSlots(), TSerial::SlotKind::Closed);
     EXPECT_EQ(world.registry->Entry(0).Owner, nullptr);

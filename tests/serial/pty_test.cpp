@@ -1,12 +1,20 @@
 // The component and the registry on pseudo-terminals published as COM ports.
 #include "common/PtyPort.h"
 #include "serial/Serial.h"
+#include "serial/comm/posix/CustomBaud.h"
+#include "serial/comm/posix/PortState.h"
+#include "serial/comm/posix/PortTable.h"
+#include "serial/comm/posix/TermiosMapping.h"
 
+#include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
 #include <termios.h>
+#include <thread>
 
 using namespace std::chrono_literals;
 using testsupport::PortFolder;
@@ -230,6 +238,255 @@ TEST_F(PtyTest, TheEventWaitSeesNewBytesAndEndsWhenTheMaskIsCleared) {
     ASSERT_EQ(waiter.wait_for(2s), std::future_status::ready);
     waiter.get();
     EXPECT_EQ(mask, 0u);
+}
+
+} // namespace
+
+namespace {
+
+// How many of this process's descriptors still refer to the device (also once it is deleted).
+int descriptorsOf(const std::string& device) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), ec).string();
+        if (target == device || target == device + " (deleted)") {
+            ++n;
+        }
+    }
+    return n;
+}
+
+// Spins (bounded) until done() holds.
+template <typename Done> bool waitUntil(Done done) {
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(1ms);
+    }
+    return done();
+}
+
+TEST_F(PtyTest, ReceivedBytesTheEventCharacterAndAnEmptyTransmitQueueReachTheirHandlers) {
+    TSerial serial;
+    std::mutex mutex;
+    std::string received;
+    std::atomic<int> eventChars{0};
+    std::atomic<int> txEmpty{0};
+    serial.OnRxChar = [&](TObject*) {
+        const std::string bytes = serial.ReadString(); // in the event thread
+        std::lock_guard lock(mutex);
+        received += bytes;
+    };
+    serial.OnEventChar = [&](TObject*) { ++eventChars; };
+    serial.OnTxEmpty = [&](TObject*) { ++txEmpty; };
+    ASSERT_TRUE(serial.Open());
+    ASSERT_TRUE(com1.write("abc"));
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return received == "abc";
+    }));
+    EXPECT_EQ(eventChars, 0);
+    ASSERT_TRUE(com1.write("def\r"));
+    ASSERT_TRUE(waitUntil([&] { return eventChars == 1; }));
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return received == "abcdef\r";
+    }));
+
+    serial.OnRxChar = nullptr; // the write below runs beside the thread's handlers
+    EXPECT_EQ(txEmpty, 0);
+    EXPECT_EQ(serial.WriteString("out"), 3);
+    EXPECT_TRUE(waitUntil([&] { return txEmpty == 1; }));
+    EXPECT_EQ(com1.read(3, 2000), "out");
+}
+
+// A USB serial device that is still held open keeps its kernel name, so the re-plugged adapter
+// would come back under the next one: the device is let go of as soon as the hang-up is seen.
+TEST_F(PtyTest, AHangUpReleasesTheDeviceWhetherAWriteOrTheRescanFindsIt) {
+    TSerial serial;
+    ASSERT_TRUE(serial.Open());
+    EXPECT_EQ(descriptorsOf(com1.slavePath()), 2); // ours and the far end's keep-alive
+    com1.closeMaster();
+    EXPECT_EQ(serial.WriteString("anyone?"), 0);
+    EXPECT_EQ(descriptorsOf(com1.slavePath()), 0);
+    serial.Close();
+
+    TSerial other;
+    other.setCOMPort(3);
+    ASSERT_TRUE(other.Open());
+    com3.unplug();
+    EXPECT_TRUE(registry->Rescan()); // nothing was read or written since the unplug
+    EXPECT_FALSE(other.Active());
+    EXPECT_EQ(descriptorsOf(com3.slavePath()), 0);
+}
+
+TEST_F(PtyTest, AQuickReplugClosesTheOwnerAndTheNewDeviceOpens) {
+    TSerial serial;
+    serial.OnRxChar = [](TObject*) {}; // a waiting event thread must end as well
+    int removed = 0;
+    serial.OnCOMRemoved = [&](TObject*) { ++removed; };
+    ASSERT_TRUE(serial.Open());
+    const std::string oldDevice = com1.slavePath();
+    com1.unplug();
+    PtyPort replugged(folder, 1);
+    EXPECT_TRUE(registry->Rescan()); // the number is present again
+    EXPECT_FALSE(serial.Active());
+    EXPECT_EQ(removed, 1);
+    // The new pseudo-terminal may get the old one's name; then only its keep-alive counts.
+    EXPECT_EQ(descriptorsOf(oldDevice), replugged.slavePath() == oldDevice ? 1 : 0);
+    EXPECT_EQ(registry->Entry(0).Owner, nullptr);
+
+    ASSERT_TRUE(serial.Open());
+    EXPECT_EQ(registry->Entry(0).Owner, &serial);
+    EXPECT_EQ(serial.WriteString("again"), 5);
+    EXPECT_EQ(replugged.read(5, 2000), "again");
+    EXPECT_FALSE(registry->Rescan());
+    EXPECT_TRUE(serial.Active());
+}
+
+TEST_F(PtyTest, BothSpeedsFollowEveryOpenAlsoAfterACustomRate) {
+    TSerial serial;
+    comm::DCB dcb{};
+    serial.setBaudrate(TBaudrate::br_014400);
+    ASSERT_TRUE(serial.Open());
+    ASSERT_TRUE(comm::GetCommState(serial.Handle(), &dcb));
+    EXPECT_EQ(dcb.BaudRate, 14400u);
+    serial.Close();
+
+    serial.setBaudrate(TBaudrate::br_009600);
+    ASSERT_TRUE(serial.Open());
+    termios tio{};
+    ASSERT_EQ(tcgetattr(com1.masterFd(), &tio), 0);
+    EXPECT_EQ(cfgetispeed(&tio), B9600);
+    EXPECT_EQ(cfgetospeed(&tio), B9600);
+    ASSERT_TRUE(comm::GetCommState(serial.Handle(), &dcb));
+    EXPECT_EQ(dcb.BaudRate, 9600u);
+}
+
+// A pseudo-terminal keeps only the stop bits (it forces 8 data bits without parity), so the
+// rest of the framing is checked on the termios record the backend writes and reads.
+TEST_F(PtyTest, FramingReachesTheTerminalAndReadsBack) {
+    struct Case {
+        TDataBits bits;
+        TParityBit parity;
+        TStopBits stop;
+        tcflag_t cflags; // CSIZE, PARENB, PARODD, CMSPAR, CSTOPB as termios holds them
+    };
+    const Case cases[] = {
+        {TDataBits::db_7, TParityBit::even, TStopBits::sb_2, CS7 | PARENB | CSTOPB},
+        {TDataBits::db_8, TParityBit::odd, TStopBits::sb_1, CS8 | PARENB | PARODD},
+        {TDataBits::db_6, TParityBit::mark, TStopBits::sb_1, CS6 | PARENB | PARODD | CMSPAR},
+        {TDataBits::db_5, TParityBit::space, TStopBits::sb_2, CS5 | PARENB | CMSPAR | CSTOPB},
+        {TDataBits::db_8, TParityBit::none, TStopBits::sb_1, CS8},
+    };
+    TSerial serial;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.parity));
+        serial.setDataBits(c.bits);
+        serial.setParityBit(c.parity);
+        serial.setStopBits(c.stop);
+        ASSERT_TRUE(serial.Open());
+        termios tio{};
+        ASSERT_EQ(tcgetattr(com1.masterFd(), &tio), 0);
+        EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, c.stop != TStopBits::sb_1);
+        comm::DCB dcb{};
+        ASSERT_TRUE(comm::GetCommState(serial.Handle(), &dcb));
+        EXPECT_EQ(dcb.StopBits, static_cast<int>(c.stop));
+        serial.Close();
+
+        comm::DCB asked{};
+        asked.ByteSize = static_cast<comm::BYTE>(static_cast<int>(c.bits) + 4);
+        asked.Parity = static_cast<comm::BYTE>(c.parity);
+        asked.StopBits = static_cast<comm::BYTE>(c.stop);
+        asked.fParity = c.parity != TParityBit::none;
+        termios record{};
+        ASSERT_TRUE(comm::posix::applyDcb(asked, record));
+        EXPECT_EQ(record.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), c.cflags);
+        EXPECT_EQ((record.c_iflag & INPCK) != 0, c.parity != TParityBit::none);
+        comm::DCB back{};
+        comm::posix::readDcb(record, back);
+        EXPECT_EQ(back.ByteSize, asked.ByteSize);
+        EXPECT_EQ(back.Parity, asked.Parity);
+        EXPECT_EQ(back.StopBits, asked.StopBits);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Whatever the port folder leaves open, both kinds of USB adapter and the PC's own ports are
+// within COM1-COM8, which both programs probe at start; a link wins for its number.
+TEST(PortTable, EveryKindOfAdapterIsWithinTheNumbersBothProgramsProbe) {
+    PortFolder folder;
+    const char* const expected[] = {
+        "",           "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0", "/dev/ttyACM1",
+        "/dev/ttyS0", "/dev/ttyS1",   "/dev/ttyS2",   "/dev/ttyS3",   "/dev/ttyUSB2"};
+    for (int n = 1; n <= 9; ++n) {
+        EXPECT_EQ(comm::posix::devicePathOfPort(n), expected[n]);
+    }
+    EXPECT_EQ(comm::posix::devicePathOfPort(17), "");
+    folder.hide(3);
+    EXPECT_EQ(comm::posix::devicePathOfPort(3), folder.linkPath(3));
+}
+
+TEST(LineSpeed, ARateTheDriverRoundsByMoreThanTheUartToleranceIsRefused) {
+    using comm::posix::rateAccepted;
+    EXPECT_TRUE(rateAccepted(115200, 115200));
+    EXPECT_TRUE(rateAccepted(115200, 115384)); // a typical divisor's rounding
+    EXPECT_FALSE(rateAccepted(56000, 57600));
+    EXPECT_FALSE(rateAccepted(14400, 0));
+}
+
+} // namespace
+
+namespace {
+
+// Nobody reads at the far end, so a write that waited for its bytes would never return.
+TEST_F(PtyTest, ANonWaitingWriteReturnsAtOnceAndACloseDropsWhatIsStillQueued) {
+    TSerial serial;
+    serial.setSyncWait(false);
+    ASSERT_TRUE(serial.Open());
+    std::string big(300000, 'q');
+    big.back() = '!';
+    EXPECT_EQ(serial.WriteString(big), static_cast<int>(big.size()));
+    EXPECT_EQ(com1.read(big.size(), 10000), big);
+
+    EXPECT_EQ(serial.WriteString(big), static_cast<int>(big.size()));
+    serial.Close();
+    EXPECT_LT(com1.readSome(1000).size(), big.size());
+}
+
+} // namespace
+
+namespace {
+
+// What a pseudo-terminal cannot show: modem lines and the driver's counters of a real UART.
+TEST(LineEvents, ModemLinesCountersAndQueuesBecomeTheirEventBits) {
+    using comm::posix::lineEvents;
+    using comm::posix::LineSnapshot;
+    LineSnapshot a;
+    a.haveModem = a.haveCounts = true;
+    a.modem = TIOCM_CTS | TIOCM_RI;
+    LineSnapshot b = a;
+    EXPECT_EQ(lineEvents(a, b, false), 0u);
+    b.inQueue = 1;
+    b.modem = TIOCM_DSR | TIOCM_CD; // CTS dropped, DSR and DCD raised, the ring ended
+    b.counts.brk = 1;
+    b.counts.frame = 2;
+    EXPECT_EQ(lineEvents(a, b, false), comm::EV_RXCHAR | comm::EV_CTS | comm::EV_DSR |
+                                           comm::EV_RLSD | comm::EV_RING | comm::EV_BREAK |
+                                           comm::EV_ERR);
+    EXPECT_EQ(lineEvents(b, a, false), comm::EV_CTS | comm::EV_DSR | comm::EV_RLSD |
+                                           comm::EV_BREAK |
+                                           comm::EV_ERR); // a ring begins: no event
+    LineSnapshot noLines = b;
+    noLines.haveModem = noLines.haveCounts = false; // a pseudo-terminal
+    EXPECT_EQ(lineEvents(a, noLines, false), comm::EV_RXCHAR);
+    EXPECT_EQ(lineEvents(a, a, true), comm::EV_TXEMPTY);
+    b = a;
+    b.outQueue = 5;
+    EXPECT_EQ(lineEvents(a, b, true), 0u); // still sending
 }
 
 } // namespace

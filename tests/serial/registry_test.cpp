@@ -165,17 +165,55 @@ TEST(Registry, TheHookLooksOnlyAtPortBroadcasts) {
 TEST(Registry, AFailingHandlerIsDroppedAndTheMessageGoesOn) {
     FakeSerialWorld world{1};
     int calls = 0;
-    world.registry->OnCOMArrival = [&](TObject*) {
+    const TNotifyEvent failing = [&](TObject*) {
         ++calls;
         throw std::runtime_error("handler failed");
     };
-    world.comm.addPorts({2});
+    world.registry->OnCOMArrival = failing;
+    world.registry->OnCOMRemoval = failing;
+    world.comm.addPorts({2, 3});
     auto arrival = deviceChange(DBT_DEVICEARRIVAL);
+    auto removal = deviceChange(DBT_DEVICEREMOVECOMPLETE);
     EXPECT_FALSE(world.registry->DeviceChangeHook(arrival));
     EXPECT_FALSE(world.registry->OnCOMArrival);
-    world.comm.addPorts({3});
+    world.comm.presentNames.erase("COM2");
+    EXPECT_FALSE(world.registry->DeviceChangeHook(removal));
+    EXPECT_FALSE(world.registry->OnCOMRemoval);
+    world.comm.addPorts({4});
     world.registry->DeviceChangeHook(arrival);
-    EXPECT_EQ(calls, 1);
+    world.comm.presentNames.erase("COM3");
+    world.registry->DeviceChangeHook(removal);
+    EXPECT_EQ(calls, 2);
+
+    // A handler may also assign its own event while it runs.
+    world.registry->OnCOMArrival = [&](TObject*) {
+        world.registry->OnCOMArrival = nullptr;
+        ++calls;
+    };
+    world.comm.addPorts({2});
+    world.registry->DeviceChangeHook(arrival);
+    EXPECT_EQ(calls, 3);
+}
+
+// An adapter unplugged and plugged in again before the rescan is listed again; its owner's
+// handle still belongs to the device that went away.
+TEST(Registry, AnOwnerWhoseDeviceHungUpIsClosedAlthoughItsPortIsListedAgain) {
+    FakeSerialWorld world{1, 2};
+    TSerial s;
+    int removed = 0;
+    s.OnCOMRemoved = [&](TObject*) { ++removed; };
+    ASSERT_TRUE(s.Open());
+    world.comm.goneHandles.insert(s.Handle());
+    int removals = 0;
+    world.registry->OnCOMRemoval = [&](TObject*) { ++removals; };
+    auto removal = deviceChange(DBT_DEVICEREMOVECOMPLETE);
+    world.registry->DeviceChangeHook(removal);
+    EXPECT_FALSE(s.Active());
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(removals, 1);
+    EXPECT_EQ(world.registry->Entry(0).Owner, nullptr);
+    EXPECT_EQ(world.comm.count("AbandonHandle"), 1);
+    EXPECT_EQ(world.comm.count("CloseHandle"), 0);
 }
 
 TEST(Registry, UpdateOwnerForAPortWithoutEntryChangesNothing) {
@@ -186,8 +224,13 @@ TEST(Registry, UpdateOwnerForAPortWithoutEntryChangesNothing) {
     b.setCOMPort(0);
     world.registry->UpdateOwner(&b);
     world.registry->UpdateOwner(nullptr);
+    TSerial c;
+    c.setCOMPort(2);
+    ASSERT_TRUE(c.Open());
+    c.setCOMPort(0); // open, and its port number has no entry
+    world.registry->UpdateOwner(&c);
     EXPECT_EQ(world.registry->Entry(0).Owner, &a);
-    EXPECT_EQ(world.registry->Entry(1).Owner, nullptr);
+    EXPECT_EQ(world.registry->Entry(1).Owner, &c);
 }
 
 TEST(Registry, ADestroyedRegistryNoLongerHearsBroadcasts) {

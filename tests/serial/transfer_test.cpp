@@ -115,16 +115,39 @@ TEST_F(Transfers, WritesSendExactlyTheBytesAndReportTheCount) {
     EXPECT_EQ(serial.WriteString("lost"), 0);
 }
 
-TEST_F(Transfers, APendingWriteIsCompletedBeforeItReturns) {
+TEST_F(Transfers, AWaitingWriteCompletesAndANonWaitingOneReturnsAtOnce) {
     world.comm.writesPend = true;
     EXPECT_EQ(serial.WriteString("abcd"), 4);
     EXPECT_EQ(world.comm.last("GetOverlappedResult")->args[1], 1);
+    EXPECT_EQ(world.comm.tx, "abcd");
 
+    // Without SyncWait the write runs on in the component's own copy of the bytes: the
+    // caller's text is gone before the platform takes them.
     serial.setSyncWait(false);
     world.comm.pendingStaysIncomplete = true;
-    EXPECT_EQ(serial.WriteString("ef"), 2);
-    EXPECT_EQ(world.comm.count("CancelIo"), 0); // a write is let finish, never dropped
-    EXPECT_EQ(world.comm.last("GetOverlappedResult")->args[1], 1);
+    world.comm.clear();
+    {
+        std::string text = "ef";
+        EXPECT_EQ(serial.WriteString(text), 2);
+        text.assign("XY");
+    }
+    EXPECT_EQ(world.comm.names(), (std::vector<std::string>{"WriteFile", "GetOverlappedResult"}));
+    EXPECT_EQ(world.comm.last("GetOverlappedResult")->args[1], 0);
+    EXPECT_EQ(world.comm.tx, "abcd");
+
+    // The next transfer, and the close, wait for it first; it is never cancelled.
+    world.comm.rx = "r";
+    EXPECT_EQ(serial.ReadString(), "r");
+    EXPECT_EQ(world.comm.tx, "abcdef");
+    EXPECT_EQ(world.comm.calls[2].name, "GetOverlappedResult");
+    EXPECT_EQ(world.comm.calls[2].args[1], 1);
+    EXPECT_EQ(serial.WriteBuf("gh", 2), 2);
+    world.comm.clear();
+    serial.Close();
+    EXPECT_EQ(world.comm.tx, "abcdefgh");
+    EXPECT_EQ(world.comm.names(), (std::vector<std::string>{"SetCommMask", "PurgeComm",
+                                                            "GetOverlappedResult", "CloseHandle"}));
+    EXPECT_EQ(world.comm.count("CancelIo"), 0);
 }
 
 TEST_F(Transfers, EveryTransferUsesTheOneOverlappedRecord) {

@@ -115,6 +115,34 @@ TEST(DeviceWatcher, UnpluggingAnOpenPortClosesItsComponentThroughTheHookChain) {
     installCOMManager(nullptr);
 }
 
+// Pulled and plugged in again within the quiet time: the rescan finds the number present, yet
+// the component's handle belongs to the device that went; it closes and opens the new one.
+TEST(DeviceWatcher, AQuickReplugClosesTheOwnerThroughTheHookChain) {
+    PortFolder folder;
+    for (int n = 2; n <= 4; ++n) {
+        folder.hide(n);
+    }
+    auto com1 = std::make_unique<PtyPort>(folder, 1);
+    TCOMManager registry;
+    installCOMManager(&registry);
+    DeviceWatcher watcher(200ms, {folder.path()});
+    {
+        TSerial serial;
+        int removed = 0;
+        serial.OnCOMRemoved = [&](TObject*) { ++removed; };
+        ASSERT_TRUE(serial.Open());
+        com1->unplug();
+        com1 = std::make_unique<PtyPort>(folder, 1);
+        EXPECT_TRUE(deliverUntil(watcher, [&] { return removed == 1; }));
+        EXPECT_FALSE(serial.Active());
+        EXPECT_TRUE(registry.HasPort(1));
+        ASSERT_TRUE(serial.Open());
+        EXPECT_EQ(serial.WriteString("new"), 3);
+        EXPECT_EQ(com1->read(3, 2000), "new");
+    }
+    installCOMManager(nullptr);
+}
+
 // A far end that dies takes its device node with it, so the registry closes the component even
 // though the link stays.
 TEST(DeviceWatcher, AFarEndThatDiesClosesItsComponentAsWell) {

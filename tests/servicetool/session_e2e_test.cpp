@@ -4,11 +4,15 @@
 #include "common/Screenshot.h"
 #include "rtf_read_back.h"
 #include "session_fixture.h"
-#include "toolkit/LineView.h"
+#include "stream_lines.h"
+#include "toolkit/ProtocolView.h"
 #include "toolkit/RadioGroup.h"
+#include "toolkit/Win1252.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -42,10 +46,7 @@ struct SimRun {
     }
     ~SimRun() { sim.stop(); }
 
-    // The controller's lines come in pieces, each shown as an entry of its own.
-    bool viewHas(const QString& text) const {
-        return form->RichEdit1->toPlainText().remove(QLatin1Char('\n')).contains(text);
-    }
+    bool viewHas(const QString& text) const { return viewText(*form).contains(text); }
     panelsim::SessionReport finish() {
         EXPECT_TRUE(pumpUntil([&] { return sim.waitSessions(1, 0); }, 30000));
         auto reports = sim.reports();
@@ -63,6 +64,74 @@ std::string receivedBytes(const panelsim::SessionReport& r) {
         out += static_cast<char>(b.byte);
     }
     return out;
+}
+
+// Every line the controller sent is in the saved protocol exactly, in order, in black, up to
+// what the window had received; only a line of the window's own may cut one in two. Returns
+// how many of the controller's lines are complete in the protocol.
+std::size_t expectProtocolIsTheStream(const RtfReadBack& back, const std::string& sent) {
+    const std::vector<std::string> lines = controllerLines(sent);
+    std::size_t next = 0;
+    std::string pending; // a received line cut by a line of the window's own
+    bool cut = false;
+    for (const RtfParagraph& p : back.paragraphs) {
+        const bool own = !p.text().empty() && p.colour() == Blue;
+        if (own) {
+            cut = !pending.empty();
+            continue;
+        }
+        EXPECT_TRUE(p.text().empty() || p.colour() == Black) << p.text();
+        if (!pending.empty() && !cut) {
+            ADD_FAILURE() << "line broken without a reason: \"" << pending << "\"";
+            return next;
+        }
+        pending += p.text();
+        cut = false;
+        if (next >= lines.size()) {
+            EXPECT_TRUE(pending.empty()) << "not sent: " << pending;
+            continue;
+        }
+        if (pending == lines[next]) {
+            ++next;
+            pending.clear();
+        } else if (lines[next].rfind(pending, 0) != 0) {
+            ADD_FAILURE() << "shown \"" << pending << "\", sent \"" << lines[next] << "\"";
+            return next;
+        }
+    }
+    return next;
+}
+
+// The saved file as LibreOffice reads it, one string per paragraph; nothing when it is not
+// installed.
+std::optional<QStringList> libreOfficeText(const QString& rtfPath) {
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) {
+        return std::nullopt;
+    }
+    QTemporaryDir out;
+    QProcess p;
+    p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + out.filePath("profile"),
+                      QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                      QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
+                      out.path(), rtfPath});
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        return QStringList{QStringLiteral("soffice did not finish")};
+    }
+    QFile txt(out.filePath(QFileInfo(rtfPath).completeBaseName() + QStringLiteral(".txt")));
+    if (!txt.open(QIODevice::ReadOnly)) {
+        return QStringList{QStringLiteral("soffice wrote nothing: ") + p.readAllStandardError()};
+    }
+    QString text = QString::fromUtf8(txt.readAll());
+    if (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1);
+    }
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    return text.split(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -93,27 +162,35 @@ TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
     ASSERT_TRUE(back.ok) << back.error;
 
     QStringList blue;
-    std::string black;
     for (const RtfParagraph& p : back.paragraphs) {
-        if (p.text().empty()) {
-            continue; // a blank line inside a received piece
-        }
-        if (p.colour() == Blue) {
+        if (!p.text().empty() && p.colour() == Blue) {
             blue << QString::fromLatin1(p.text());
-        } else {
-            EXPECT_EQ(p.colour(), Black) << p.text();
-            EXPECT_NE(p.text().rfind("# ", 0), 0u) << p.text();
-            black += p.text();
         }
     }
     EXPECT_EQ(blue, (QStringList{QStringLiteral("# Schnittstelle ist geöffnet."),
                                  QStringLiteral("  Jetzt RESET am Panel durchführen."),
                                  QStringLiteral("# m"), QStringLiteral("# Auswahl: d"),
                                  QStringLiteral("# Schnittstelle ist geschlossen")}));
-    // Pieces are trimmed for the view, so compare without blanks.
-    std::erase_if(black, [](char c) { return c == ' '; });
-    EXPECT_NE(black.find("KorvelCPU-7bootloader2.41"), std::string::npos) << black;
-    EXPECT_NE(black.find("loadingdefaultconfig"), std::string::npos) << black;
+    // Up to the factory reset, after which the window no longer listens.
+    const std::vector<std::string> sent = controllerLines(report.sent);
+    const auto reset = std::find(sent.begin(), sent.end(), "loading default config");
+    ASSERT_NE(reset, sent.end());
+    EXPECT_GT(expectProtocolIsTheStream(back, report.sent),
+              static_cast<std::size_t>(reset - sent.begin()));
+
+    // LibreOffice reads the same lines.
+    const std::optional<QStringList> office = libreOfficeText(path);
+    if (!office) {
+        GTEST_SKIP() << "soffice not installed";
+    }
+    QStringList ours;
+    for (const RtfParagraph& p : back.paragraphs) {
+        ours << toolkit::fromWin1252(p.text());
+    }
+    while (!ours.isEmpty() && ours.last().isEmpty()) {
+        ours.removeLast(); // what follows the last paragraph mark
+    }
+    EXPECT_EQ(*office, ours);
 }
 
 TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
@@ -121,8 +198,8 @@ TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
     run.form->RadioGroup1->setItemIndex(1);
     run.sim.start();
     run.form->BitBtn1->click();
-    ASSERT_TRUE(pumpUntil([&] { return run.viewHas(QStringLiteral("TR 0004")); }, 20000))
-        << run.form->RichEdit1->toPlainText().toStdString();
+    ASSERT_TRUE(pumpUntil([&] { return run.viewHas(QStringLiteral("TR 0005")); }, 20000))
+        << viewText(*run.form).toStdString();
     EXPECT_TRUE(run.form->Serial1.Active());
     run.form->BitBtn2->click();
     const panelsim::SessionReport report = run.finish();
@@ -130,6 +207,20 @@ TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
     EXPECT_EQ(receivedBytes(report), "m" + std::string(12, 'n'));
     EXPECT_TRUE(report.closedByProgram);
     EXPECT_TRUE(run.dialogs.messages().isEmpty());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mitschnitt.rtf"));
+    run.dialogs.fileAnswers.push_back(path);
+    run.form->Speichernunter1Click();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const RtfReadBack back = readBackRtf(file.readAll().toStdString());
+    ASSERT_TRUE(back.ok) << back.error;
+    const std::vector<std::string> sent = controllerLines(report.sent);
+    const auto trace = std::find(sent.begin(), sent.end(), "TR 0004 loop 1 element 021 state 6c");
+    ASSERT_NE(trace, sent.end());
+    EXPECT_GT(expectProtocolIsTheStream(back, report.sent),
+              static_cast<std::size_t>(trace - sent.begin()));
 }
 
 TEST(ServiceSession, Version1StopsTheTraceWithF) {
@@ -139,10 +230,10 @@ TEST(ServiceSession, Version1StopsTheTraceWithF) {
     run.sim.start();
     run.form->BitBtn1->click();
     ASSERT_TRUE(pumpUntil([&] { return run.viewHas(QStringLiteral("boot complete")); }, 20000))
-        << run.form->RichEdit1->toPlainText().toStdString();
+        << viewText(*run.form).toStdString();
     run.form->BitBtn2->click();
     const panelsim::SessionReport report = run.finish();
     EXPECT_TRUE(report.ok) << report.text();
     EXPECT_EQ(receivedBytes(report), std::string(12, 'f'));
-    EXPECT_EQ(run.form->RichEdit1->toPlainText().count(QStringLiteral("# m")), 0);
+    EXPECT_EQ(viewText(*run.form).count(QStringLiteral("# m")), 0);
 }

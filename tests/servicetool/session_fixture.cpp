@@ -1,11 +1,11 @@
 #include "session_fixture.h"
 
 #include "serial/Serial.h"
-#include "toolkit/LineView.h"
+#include "toolkit/ProtocolView.h"
+#include "toolkit/Win1252.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTextBlock>
 #include <QTimer>
 #include <chrono>
 #include <cstdlib>
@@ -75,15 +75,22 @@ bool pumpUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 QStringList viewLines(const servicetool::TForm1& form) {
-    if (form.RichEdit1->lineCount() == 0) {
-        return {};
+    const toolkit::LineStore& store = form.RichEdit1->store();
+    QStringList lines;
+    for (std::size_t i = 0; i < store.lineCount(); ++i) {
+        lines << toolkit::fromWin1252(store.lineText(i));
     }
-    return form.RichEdit1->toPlainText().split(QLatin1Char('\n'));
+    return lines;
+}
+
+QString viewText(const servicetool::TForm1& form) {
+    return viewLines(form).join(QLatin1Char('\n'));
 }
 
 QColor lineColour(const servicetool::TForm1& form, int line) {
-    const QTextBlock block = form.RichEdit1->document()->findBlockByNumber(line);
-    return block.begin().fragment().charFormat().foreground().color();
+    const toolkit::Rgb rgb =
+        form.RichEdit1->store().lineRuns(static_cast<std::size_t>(line)).front().colour;
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 WindowOnPty::WindowOnPty() {

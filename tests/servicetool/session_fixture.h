@@ -27,6 +27,7 @@ bool pumpUntil(const std::function<bool()>& done, int timeoutMs);
 
 // The view as lines with their colours.
 QStringList viewLines(const servicetool::TForm1& form);
+QString viewText(const servicetool::TForm1& form); // the lines joined by LF
 QColor lineColour(const servicetool::TForm1& form, int line);
 
 // A window on COM1, which is a pty whose other end the test holds.

@@ -1,9 +1,11 @@
 // The service session window, driven by pieces that a pty delivers through the serial layer.
 
 #include "session_fixture.h"
-#include "toolkit/LineView.h"
+#include "toolkit/ProtocolView.h"
 #include "toolkit/RadioGroup.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -57,7 +59,7 @@ TEST(ServiceWindow, StartsIdleWithVersion2LineSettingsAndTheGermanControls) {
 
 TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     WindowOnPty w;
-    w.form->RichEdit1->appendEntry8("old protocol", {});
+    w.form->protocol().note("old protocol");
     ASSERT_TRUE(w.connect());
     EXPECT_EQ(viewLines(*w.form),
               (QStringList{Opened, QStringLiteral("  Jetzt RESET am Panel durchführen.")}));
@@ -67,9 +69,10 @@ TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     EXPECT_TRUE(w.form->BitBtn1->isHidden());
     EXPECT_FALSE(w.form->BitBtn2->isHidden());
 
+    // Received text as it came: the empty line and the blanks stay.
     w.tick("\r\n  boot loader 2.41  \r\n");
-    EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("boot loader 2.41"));
-    EXPECT_EQ(lineColour(*w.form, 2), QColor(Qt::black));
+    EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{"", QStringLiteral("  boot loader 2.41  ")}));
+    EXPECT_EQ(lineColour(*w.form, 3), QColor(Qt::black));
 }
 
 TEST(ServiceWindow, KeywordSplitOverTwoPollsIsAnsweredWithOneM) {
@@ -151,11 +154,14 @@ TEST(ServiceWindow, VersionChangeWhileConnectedClosesThePortSilently) {
 TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {
     WindowOnPty w;
     ASSERT_TRUE(w.connect());
-    w.form->RichEdit1->setTextLimit(w.form->RichEdit1->characterCount() + 10);
+    w.form->protocol().setCapacity(w.form->RichEdit1->store().size() + 10);
     w.tick("a long line that does not fit, with the listener in it");
     EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{QStringLiteral("?"), QStringLiteral("# m")}));
     EXPECT_EQ(lineColour(*w.form, 2), Blue);
     EXPECT_EQ(w.answers(1), "m");
+    // Still full: the refused stretch goes on without a second "?".
+    w.tick("more trace output that does not fit either");
+    EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{QStringLiteral("?"), QStringLiteral("# m")}));
 }
 
 TEST(ServiceWindow, NoPortBeepsAndSaysSo) {
@@ -163,11 +169,11 @@ TEST(ServiceWindow, NoPortBeepsAndSaysSo) {
     toolkit::ScriptedDialogs dialogs;
     servicetool::TForm1 form;
     ASSERT_EQ(form.Serial1.COMPort(), 0);
-    form.RichEdit1->appendEntry8("old", {});
+    form.protocol().note("old");
     form.BitBtn1Click();
     EXPECT_EQ(dialogs.beeps, 1);
     EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Keine Schnittstelle vorhanden !")});
-    EXPECT_EQ(form.RichEdit1->lineCount(), 0);
+    EXPECT_EQ(form.RichEdit1->store().lineCount(), 0u);
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_FALSE(form.BitBtn1->isHidden());
 }
@@ -203,4 +209,47 @@ TEST(ServiceWindow, SaveAsAsksWithTheRtfFilterAndReportsAFailedWrite) {
     w.form->Speichernunter1Click();
     EXPECT_EQ(w.dialogs.messages().size(), 1);
     EXPECT_EQ(viewLines(*w.form), before);
+}
+
+// For a person to look at: the window with a protocol of about 14 MiB, scrolled to the middle,
+// with a selection. Runs only when KORVEL_SHOTS_DIR names the folder for the picture.
+TEST(Screenshots, LongProtocolScrolledToTheMiddleWithASelection) {
+    const QString dir = qEnvironmentVariable("KORVEL_SHOTS_DIR");
+    if (dir.isEmpty()) {
+        GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
+    }
+    toolkit::ScriptedDialogs dialogs;
+    servicetool::TForm1 form;
+    form.RadioGroup1->setItemIndex(1);
+    form.show();
+    servicetool::ProtocolStream& protocol = form.protocol();
+    protocol.note("# Schnittstelle ist ge\xF6"
+                  "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.");
+    std::string stream;
+    char line[96];
+    for (int i = 0; i < 200000; ++i) {
+        std::snprintf(line, sizeof line, "TR %06d loop %d element %03d state %02x  \xB5P=%d\r\n", i,
+                      1 + i % 4, (i * 37) % 127, (i * 91) & 0xFF, i % 7);
+        stream += line;
+    }
+    for (std::size_t at = 0; at < stream.size(); at += 1152) {
+        if (at == 1152 * 6001) {
+            protocol.note("# Auswahl: n");
+        }
+        protocol.receive(std::string_view(stream).substr(at, 1152));
+    }
+    form.RichEdit1->storeChanged();
+    const std::size_t middle = form.RichEdit1->store().lineCount() / 2;
+    form.RichEdit1->scrollToLine(middle - 10);
+    form.RichEdit1->setSelection({middle - 6, 10}, {middle - 2, 24});
+    QApplication::processEvents();
+    EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_middle.png"))));
+    // The window's own lines in blue, one of them between the two halves of a received line.
+    std::size_t own = 2;
+    while (form.RichEdit1->store().lineText(own).rfind("# Auswahl", 0) != 0) {
+        ++own;
+    }
+    form.RichEdit1->scrollToLine(own - 8);
+    QApplication::processEvents();
+    EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_own_line.png"))));
 }

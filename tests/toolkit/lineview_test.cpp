@@ -62,3 +62,30 @@ TEST(Dialogs, FilterTextBecomesQtFilter) {
     EXPECT_EQ(toolkit::qtFilter(QStringLiteral("RichText [*.rtf]|*.rtf|Alle Files [*.*]|*.*")),
               QStringLiteral("RichText [*.rtf] (*.rtf);;Alle Files [*.*] (*.*)"));
 }
+
+// An empty line is a line also when the view was empty: its count and style must show it.
+TEST(LineView, ABlankFirstLineIsALineUntilItIsRemoved) {
+    LineView v;
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    ASSERT_TRUE(v.appendEntry(QString(), bold));
+    EXPECT_EQ(v.lineCount(), 1);
+    EXPECT_EQ(v.document()->firstBlock().charFormat().fontWeight(), QFont::Bold);
+    ASSERT_TRUE(v.appendEntry(QStringLiteral("zwei"), {}));
+    EXPECT_EQ(v.lineCount(), 2);
+    v.deleteLastLine();
+    EXPECT_EQ(v.lineCount(), 1); // the blank first line stays
+    v.clear();
+    EXPECT_EQ(v.lineCount(), 0);
+
+    v.appendEntry(QStringLiteral("eins"), {});
+    v.appendEntry(QString(), {});
+    v.deleteFirstLines(1);
+    EXPECT_EQ(v.lineCount(), 1);             // what is left is one blank line
+    v.setPlainText(QStringLiteral("fremd")); // a change from outside counts as it stands
+    v.document()->clear();
+    EXPECT_EQ(v.lineCount(), 0);
+    v.appendEntry(QString(), {});
+    v.deleteFirstLines(5);
+    EXPECT_EQ(v.lineCount(), 0);
+}

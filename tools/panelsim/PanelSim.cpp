@@ -176,6 +176,10 @@ bool PanelSim::say(const std::string& text) {
             return false;
         }
         m_link.writeAll(std::string_view(text).substr(pos, n));
+        {
+            std::lock_guard lock(m_mutex);
+            m_current.sent.append(text, pos, n);
+        }
         m_lastWriteMs = nowMs();
         m_receivedAtLastWrite = m_current.received.size();
         pos += n;

@@ -55,6 +55,7 @@ struct SessionReport {
     std::vector<std::string> findings; // what was wrong
     std::vector<std::string> notes;    // what went right
     std::vector<ReceivedByte> received;
+    std::string sent; // everything the controller printed, in order
     std::vector<PromptRecord> prompts;
     std::vector<double> letterGapsMs;
     char letter = 0;

@@ -9,18 +9,28 @@ namespace comm::posix {
 
 namespace {
 
-// UNIX98 pseudo-terminal slaves use the majors 136 to 143.
-bool isPtySlave(dev_t rdev) {
-    return major(rdev) >= 136 && major(rdev) <= 143;
-}
+struct TableRange {
+    int first;          // first port number of the range
+    int count;          // how many numbers
+    const char* family; // device path without the index
+    int firstIndex;     // index of the first port's device
+};
+
+// The common USB adapters first (both kinds), within the numbers that both programs probe at
+// start (COM1-COM4 at once, then up to COM8 or COM9); the board's own UARTs after them; then
+// further adapters and the UARTs of single-board computers.
+constexpr TableRange kTable[] = {
+    {1, 2, "/dev/ttyUSB", 0}, {3, 2, "/dev/ttyACM", 0},  {5, 4, "/dev/ttyS", 0},
+    {9, 2, "/dev/ttyUSB", 2}, {11, 2, "/dev/ttyACM", 2}, {13, 4, "/dev/ttyAMA", 0},
+};
 
 std::string builtInDevice(int number) {
-    static const char* const families[] = {"/dev/ttyUSB", "/dev/ttyS", "/dev/ttyACM",
-                                           "/dev/ttyAMA"};
-    if (number < 1 || number > 16) {
-        return {};
+    for (const TableRange& r : kTable) {
+        if (number >= r.first && number < r.first + r.count) {
+            return r.family + std::to_string(r.firstIndex + number - r.first);
+        }
     }
-    return families[(number - 1) / 4] + std::to_string((number - 1) % 4);
+    return {};
 }
 
 bool sysfsSaysNoUart(dev_t rdev) {
@@ -32,6 +42,11 @@ bool sysfsSaysNoUart(dev_t rdev) {
 }
 
 } // namespace
+
+// UNIX98 pseudo-terminal slaves use the majors 136 to 143.
+bool isPtySlave(dev_t rdev) {
+    return major(rdev) >= 136 && major(rdev) <= 143;
+}
 
 std::optional<int> portNumberOfName(const std::string& name) {
     std::string rest = name;

@@ -5,30 +5,64 @@
 #include "serial/comm/posix/PortTable.h"
 #include "serial/comm/posix/TermiosMapping.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace comm::posix {
 
 PortState::~PortState() {
-    release();
-    if (wakeFd >= 0) {
-        ::close(wakeFd);
-    }
+    ::close(fd);
+    ::close(wakeFd);
 }
 
 void PortState::release() {
     std::lock_guard io(ioMutex);
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
+    releaseLocked();
+}
+
+void PortState::releaseLocked() {
+    if (released) {
+        return;
     }
+    released = true;
+    rxBuffer.clear();
+    // A pseudo-terminal's tty outlives this file; it must not stay exclusive.
+    (void)ioctl(fd, TIOCNXCL);
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null >= 0) {
+        (void)::dup3(null, fd, O_CLOEXEC); // closes the device file in the same step
+        ::close(null);
+    }
+    wake(true);
+}
+
+void PortState::markGone() {
+    gone = true;
+    release();
+}
+
+void PortState::markGoneLocked() {
+    gone = true;
+    releaseLocked();
+}
+
+void PortState::wake(bool endWait) {
+    if (endWait) {
+        ++waitEpoch;
+    }
+    const std::uint64_t one = 1;
+    (void)!::write(wakeFd, &one, sizeof one);
 }
 
 namespace {
@@ -70,6 +104,38 @@ void applyModemLines(int fd, const DCB& dcb) {
     }
 }
 
+// A write that completed on Windows has left the PC; here its bytes may still wait in the tty's
+// queue. Output that moves is given a moment to go out (the panel's last DC3 before a close);
+// what flow control holds back is dropped. A pseudo-terminal's queue is the far end's unread
+// input, and a close never waits for it: it is left alone.
+void dropHeldBackOutput(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && isPtySlave(st.st_rdev)) {
+        return;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto moved = start;
+    int last = -1;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+            break;
+        }
+        const auto now = Clock::now();
+        if (queued != last) {
+            last = queued;
+            moved = now;
+        }
+        if (now - moved > std::chrono::milliseconds(20) ||
+            now - start > std::chrono::milliseconds(250)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    (void)tcflush(fd, TCOFLUSH);
+}
+
 DCB defaultDcb() {
     DCB dcb{};
     dcb.DCBlength = sizeof(DCB);
@@ -100,7 +166,7 @@ std::shared_ptr<PortState> PosixBackend::live(HANDLE h) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (state->fd < 0) {
+    if (state->released) {
         SetLastError(ERROR_DEVICE_REMOVED);
         return nullptr;
     }
@@ -155,21 +221,29 @@ BOOL PosixBackend::CloseHandle(HANDLE h) {
         m_ports.erase(it);
     }
     state->eventMask = 0;
-    const std::uint64_t one = 1;
-    (void)!::write(state->wakeFd, &one, sizeof one);
+    state->endPendingWrite();
     {
         std::lock_guard io(state->ioMutex);
-        if (state->fd >= 0) {
-            (void)ioctl(state->fd, TIOCNXCL);
+        if (!state->released) {
+            // What flow control still holds back would keep close() waiting for the driver's
+            // drain time (commonly 30 s).
+            dropHeldBackOutput(state->fd);
         }
+        state->releaseLocked();
     }
-    state->release();
     return 1;
 }
 
-BOOL PosixBackend::SetupComm(HANDLE h, DWORD /*inQueue*/, DWORD /*outQueue*/) {
-    // The tty layer's queues have a fixed size; asking for a size is no failure.
-    return live(h) ? 1 : 0;
+BOOL PosixBackend::SetupComm(HANDLE h, DWORD inQueue, DWORD /*outQueue*/) {
+    // The tty layer's queues have a fixed size; the receive size bounds what the event wait
+    // takes in.
+    const auto state = live(h);
+    if (!state) {
+        return 0;
+    }
+    std::lock_guard io(state->ioMutex);
+    state->inQueueSize = std::max<DWORD>(inQueue, 16);
+    return 1;
 }
 
 BOOL PosixBackend::BuildCommDCBA(const std::string& def, DCB* dcb) {
@@ -191,16 +265,19 @@ BOOL PosixBackend::SetCommState(HANDLE h, const DCB* dcb) {
     if (!dcb || dcb->BaudRate == 0 || !applyDcb(*dcb, tio)) {
         return fail(ERROR_INVALID_PARAMETER);
     }
-    const speed_t speed = speedConstant(dcb->BaudRate);
-    cfsetispeed(&tio, speed != B0 ? speed : B38400);
-    cfsetospeed(&tio, speed != B0 ? speed : B38400);
     if (tcsetattr(state->fd, TCSANOW, &tio) != 0) {
         return fail(ERROR_INVALID_PARAMETER);
     }
-    if (speed == B0 && !setCustomBaud(state->fd, dcb->BaudRate)) {
+    // Both directions every time (a custom input rate would otherwise outlive a standard rate
+    // set next), and a rate the driver rounds too far would only give garbage on the line.
+    unsigned in = 0;
+    unsigned out = 0;
+    if (!setLineSpeed(state->fd, dcb->BaudRate, in, out) || !rateAccepted(dcb->BaudRate, in) ||
+        !rateAccepted(dcb->BaudRate, out)) {
         return fail(ERROR_INVALID_PARAMETER);
     }
     applyModemLines(state->fd, *dcb);
+    std::lock_guard io(state->ioMutex);
     state->dcb = *dcb;
     return 1;
 }
@@ -214,10 +291,16 @@ BOOL PosixBackend::GetCommState(HANDLE h, DCB* dcb) {
     if (!dcb || tcgetattr(state->fd, &tio) != 0) {
         return fail(ERROR_INVALID_PARAMETER);
     }
-    *dcb = state->dcb;
+    {
+        std::lock_guard io(state->ioMutex);
+        *dcb = state->dcb;
+    }
     readDcb(tio, *dcb);
-    const DWORD rate = rateOfSpeed(cfgetospeed(&tio));
-    dcb->BaudRate = rate != 0 ? rate : customBaud(state->fd);
+    unsigned in = 0;
+    unsigned out = 0;
+    if (lineSpeed(state->fd, in, out)) {
+        dcb->BaudRate = out;
+    }
     return 1;
 }
 
@@ -237,34 +320,99 @@ BOOL PosixBackend::SetCommMask(HANDLE h, DWORD mask) {
     }
     {
         std::lock_guard io(state->ioMutex);
-        if (state->fd >= 0) {
-            state->baseline = takeSnapshot(state->fd);
+        if (!state->released) {
+            state->baseline = state->snapshotLocked();
         }
+        state->eventMask = mask;
     }
-    state->eventMask = mask;
     // A pending WaitCommEvent returns at once with an empty mask, as on Windows.
-    const std::uint64_t one = 1;
-    (void)!::write(state->wakeFd, &one, sizeof one);
+    state->wake(true);
     return 1;
 }
 
-BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred,
-                                       BOOL /*wait*/) {
-    // Transfers here complete inside ReadFile/WriteFile; the record holds their outcome.
-    if (!live(h)) {
+// Reads never stay pending here; a pending write is ended with what it sent so far.
+BOOL PosixBackend::CancelIo(HANDLE h) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    if (state->pendingWrite) {
+        const std::uint64_t one = 1;
+        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
+    }
+    return 1;
+}
+
+BOOL PosixBackend::PurgeComm(HANDLE h, DWORD flags) {
+    const auto state = live(h);
+    if (!state) {
         return 0;
     }
-    if (!ov) {
-        return fail(ERROR_INVALID_PARAMETER);
+    if ((flags & PURGE_TXABORT) && state->pendingWrite) {
+        const std::uint64_t one = 1;
+        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
     }
-    if (transferred) {
-        *transferred = static_cast<DWORD>(ov->InternalHigh);
+    std::lock_guard io(state->ioMutex);
+    const bool tx = (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) != 0;
+    const bool rx = (flags & (PURGE_RXABORT | PURGE_RXCLEAR)) != 0;
+    if (rx) {
+        state->rxBuffer.clear();
+    }
+    if (tx) {
+        dropHeldBackOutput(state->fd);
+    }
+    if (rx) {
+        (void)tcflush(state->fd, TCIFLUSH);
     }
     return 1;
 }
 
-BOOL PosixBackend::CancelIo(HANDLE h) {
-    return find(h) ? 1 : fail(ERROR_INVALID_HANDLE);
+BOOL PosixBackend::DeviceGone(HANDLE h) {
+    const auto state = find(h);
+    if (!state) {
+        return 0;
+    }
+    if (state->gone || state->released) {
+        return 1;
+    }
+    std::lock_guard io(state->ioMutex);
+    if (lineHungUp(state->fd)) {
+        state->markGoneLocked();
+        return 1;
+    }
+    return 0;
+}
+
+void PosixBackend::AbandonHandle(HANDLE h) {
+    std::shared_ptr<PortState> state;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_ports.find(h);
+        if (it == m_ports.end()) {
+            return;
+        }
+        state = it->second;
+        m_ports.erase(it);
+    }
+    state->eventMask = 0;
+    state->endPendingWrite();
+    state->release();
+}
+
+// Linux gives each thread its own nice value; raising it above normal needs privileges, and
+// the thread then stays as it is.
+BOOL PosixBackend::SetCurrentThreadPriority(int priority) {
+#if defined(__linux__)
+    const int nice = priority <= THREAD_PRIORITY_IDLE            ? 19
+                     : priority >= THREAD_PRIORITY_TIME_CRITICAL ? -20
+                                                                 : -5 * priority;
+    if (setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice) != 0) {
+        return fail(ERROR_ACCESS_DENIED);
+    }
+    return 1;
+#else
+    return priority == THREAD_PRIORITY_NORMAL ? 1 : fail(ERROR_ACCESS_DENIED);
+#endif
 }
 
 BOOL PosixBackend::GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) {

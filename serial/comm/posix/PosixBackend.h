@@ -1,7 +1,9 @@
 #pragma once
 // The comm API on a POSIX tty: termios in raw mode, Win32 timeouts enforced with poll(),
 // exclusive access as Windows opens a port without sharing. Transfers complete before the call
-// returns, so an OVERLAPPED record never stays pending here.
+// returns, so an OVERLAPPED record never stays pending here. A device that hangs up is let go
+// of as soon as any call finds it so (a USB adapter still held open would keep its name, and
+// come back under another when it is plugged in again).
 
 #include "serial/comm/CommApi.h"
 
@@ -12,6 +14,9 @@
 namespace comm::posix {
 
 struct PortState;
+
+// Whether the tty reports a hang-up (the far end or the adapter is gone).
+bool lineHungUp(int fd);
 
 class PosixBackend : public Backend {
 public:
@@ -35,6 +40,12 @@ public:
     BOOL CancelIo(HANDLE h) override;
     BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) override;
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+    BOOL PurgeComm(HANDLE h, DWORD flags) override;
+    BOOL SetCurrentThreadPriority(int priority) override;
+    // A hang-up found here releases the device at once.
+    BOOL DeviceGone(HANDLE h) override;
+    // Releases the device and forgets the handle.
+    void AbandonHandle(HANDLE h) override;
 
 private:
     std::shared_ptr<PortState> find(HANDLE h);

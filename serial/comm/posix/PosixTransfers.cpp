@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -96,6 +98,7 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
         return 0;
     }
     if (state->gone) {
+        state->release();
         return fail(ERROR_DEVICE_REMOVED);
     }
     auto* bytes = static_cast<unsigned char*>(buf);
@@ -104,19 +107,28 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
     auto lastByte = Clock::now();
     bool ready = false; // poll() just said there is something to read
     while (got < count) {
-        const ssize_t n = ::read(state->fd, bytes + got, count - got);
+        long n = 0;
+        int err = 0;
+        {
+            std::lock_guard io(state->ioMutex);
+            if (state->released) {
+                break;
+            }
+            n = state->readLocked(bytes + got, count - got);
+            err = errno;
+        }
         if (n > 0) {
             got += static_cast<DWORD>(n);
             lastByte = Clock::now();
             ready = false;
             continue;
         }
-        if (n < 0 && errno == EINTR) {
+        if (n < 0 && err == EINTR) {
             continue;
         }
         // In raw mode with VMIN 0 an empty queue reads as 0 bytes; only after poll() reported
         // readiness does 0 mean end of file. EIO: the far end hung up or the adapter is gone.
-        if ((n == 0 && ready) || (n < 0 && errno != EAGAIN)) {
+        if ((n == 0 && ready) || (n < 0 && err != EAGAIN)) {
             state->gone = true;
             break;
         }
@@ -132,8 +144,10 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
         }
         ready = r > 0 && (p.revents & POLLIN);
     }
-    if (got == 0 && state->gone) {
+    if (state->gone) {
         state->release();
+    }
+    if (got == 0 && (state->gone || state->released)) {
         return fail(ERROR_DEVICE_REMOVED);
     }
     if (read) {
@@ -143,6 +157,97 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
     return 1;
 }
 
+PendingWrite::PendingWrite() : abortFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+PendingWrite::~PendingWrite() {
+    if (abortFd >= 0) {
+        ::close(abortFd);
+    }
+}
+
+void PortState::endPendingWrite() {
+    if (!pendingWrite) {
+        return;
+    }
+    const std::uint64_t one = 1;
+    (void)!::write(pendingWrite->abortFd, &one, sizeof one);
+    pendingWrite->helper.join();
+    pendingWrite.reset();
+}
+
+namespace {
+
+struct WriteLimit {
+    bool hasTotal = false;
+    Clock::time_point total;
+};
+
+WriteLimit writeLimit(const COMMTIMEOUTS& t, DWORD count) {
+    WriteLimit limit;
+    limit.hasTotal = t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0;
+    limit.total = Clock::now() +
+                  std::chrono::milliseconds(std::uint64_t(t.WriteTotalTimeoutMultiplier) * count +
+                                            t.WriteTotalTimeoutConstant);
+    return limit;
+}
+
+// Writes until everything is out, the time is up, the device hangs up or (wait false) the
+// driver's queue is full. With abortFd, a signal there ends the wait too.
+DWORD writeSome(PortState& state, const unsigned char* bytes, DWORD count, DWORD sent,
+                const WriteLimit& limit, bool wait, int abortFd = -1) {
+    while (sent < count && !state.released) {
+        const ssize_t n = ::write(state.fd, bytes + sent, count - sent);
+        if (n > 0) {
+            sent += static_cast<DWORD>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            state.gone = true;
+            break;
+        }
+        const int ms = limit.hasTotal ? msUntil(limit.total) : -1;
+        if (!wait || ms == 0) {
+            break;
+        }
+        pollfd p[2] = {{state.fd, POLLOUT, 0}, {abortFd, POLLIN, 0}};
+        if (::poll(p, abortFd >= 0 ? 2 : 1, ms) > 0) {
+            if (hungUp(p[0].revents)) {
+                state.gone = true;
+                break;
+            }
+            if (p[1].revents & POLLIN) {
+                break;
+            }
+        }
+    }
+    return sent;
+}
+
+BOOL finishWrite(PortState& state, DWORD sent, DWORD* written, OVERLAPPED* ov) {
+    if (state.gone) {
+        state.release(); // nothing else may find the hang-up before the program exits
+    }
+    if (sent == 0 && state.gone) {
+        return fail(ERROR_DEVICE_REMOVED);
+    }
+    if (sent > 0) {
+        state.txPending = true;
+        state.wake(false); // a wait for EV_TXEMPTY looks at the queue again
+    }
+    if (written) {
+        *written = sent;
+    }
+    complete(ov, sent);
+    return 1;
+}
+
+} // namespace
+
+// With an OVERLAPPED record, what does not fit into the driver's queue at once is left to a
+// helper thread and the call reports ERROR_IO_PENDING; GetOverlappedResult completes it.
 BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written,
                              OVERLAPPED* ov) {
     const auto state = live(h);
@@ -153,46 +258,68 @@ BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* writ
         return 0;
     }
     if (state->gone) {
+        state->release();
         return fail(ERROR_DEVICE_REMOVED);
     }
-    const auto& t = state->timeouts;
-    const bool hasTotal = t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0;
-    const auto total = Clock::now() + std::chrono::milliseconds(
-                                          std::uint64_t(t.WriteTotalTimeoutMultiplier) * count +
-                                          t.WriteTotalTimeoutConstant);
+    state->endPendingWrite(); // a caller that did not complete the last one
     const auto* bytes = static_cast<const unsigned char*>(buf);
+    const WriteLimit limit = writeLimit(state->timeouts, count);
+    const DWORD sent = writeSome(*state, bytes, count, 0, limit, ov == nullptr);
+    if (sent == count || !ov || state->gone || state->released ||
+        (limit.hasTotal && msUntil(limit.total) == 0)) {
+        return finishWrite(*state, sent, written, ov);
+    }
+    auto pending = std::make_unique<PendingWrite>();
+    pending->ov = ov;
+    PendingWrite* p = pending.get();
+    pending->helper = std::thread([state, p, bytes, count, sent, limit] {
+        const DWORD total = writeSome(*state, bytes, count, sent, limit, true, p->abortFd);
+        {
+            std::lock_guard lock(p->mutex);
+            p->sent = total;
+            p->done = true;
+        }
+        p->finished.notify_all();
+    });
+    state->pendingWrite = std::move(pending);
+    return fail(ERROR_IO_PENDING);
+}
+
+BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred, BOOL wait) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    if (!ov) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    PendingWrite* p = state->pendingWrite.get();
+    if (!p || p->ov != ov) {
+        // Reads and writes that fit complete inside ReadFile/WriteFile; the record holds
+        // their outcome.
+        if (!live(h)) {
+            return 0;
+        }
+        if (transferred) {
+            *transferred = static_cast<DWORD>(ov->InternalHigh);
+        }
+        return 1;
+    }
     DWORD sent = 0;
-    while (sent < count) {
-        const ssize_t n = ::write(state->fd, bytes + sent, count - sent);
-        if (n > 0) {
-            sent += static_cast<DWORD>(n);
-            continue;
+    {
+        std::unique_lock lock(p->mutex);
+        if (!p->done && !wait) {
+            if (transferred) {
+                *transferred = 0;
+            }
+            return fail(ERROR_IO_INCOMPLETE);
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
-            state->gone = true;
-            break;
-        }
-        const int wait = hasTotal ? msUntil(total) : -1;
-        if (wait == 0) {
-            break;
-        }
-        pollfd p{state->fd, POLLOUT, 0};
-        if (::poll(&p, 1, wait) > 0 && hungUp(p.revents)) {
-            state->gone = true;
-            break;
-        }
+        p->finished.wait(lock, [p] { return p->done; });
+        sent = p->sent;
     }
-    if (sent == 0 && state->gone) {
-        return fail(ERROR_DEVICE_REMOVED);
-    }
-    if (written) {
-        *written = sent;
-    }
-    complete(ov, sent);
-    return 1;
+    p->helper.join();
+    state->pendingWrite.reset();
+    return finishWrite(*state, sent, transferred, ov);
 }
 
 BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
@@ -203,19 +330,14 @@ BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
     if (errors) {
         *errors = 0;
     }
-    int inQueue = 0;
-    if (ioctl(state->fd, TIOCINQ, &inQueue) != 0) {
-        inQueue = 0;
-    }
+    std::lock_guard io(state->ioMutex);
+    const int inQueue = state->inQueueLocked();
     // Bytes that arrived before a hang-up are still handed out; after that the port is gone.
-    if (!state->gone && inQueue <= 0) {
-        pollfd p{state->fd, POLLIN, 0};
-        if (::poll(&p, 1, 0) > 0 && hungUp(p.revents)) {
-            state->gone = true;
-        }
+    if (!state->gone && inQueue <= 0 && lineHungUp(state->fd)) {
+        state->gone = true;
     }
     if (state->gone && inQueue <= 0) {
-        state->release();
+        state->releaseLocked();
         return fail(ERROR_DEVICE_REMOVED);
     }
     int outQueue = 0;
@@ -230,13 +352,33 @@ BOOL PosixBackend::ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
     return 1;
 }
 
-namespace {} // namespace
+// A hung-up tty also reports itself readable (and reads as end of file).
+bool lineHungUp(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && hungUp(p.revents);
+}
 
-LineSnapshot takeSnapshot(int fd) {
-    LineSnapshot s;
-    if (ioctl(fd, TIOCINQ, &s.inQueue) != 0) {
-        s.inQueue = 0;
+long PortState::readLocked(unsigned char* buf, DWORD count) {
+    const DWORD buffered = std::min<DWORD>(count, static_cast<DWORD>(rxBuffer.size()));
+    if (buffered > 0) {
+        std::memcpy(buf, rxBuffer.data(), buffered);
+        rxBuffer.erase(0, buffered);
+        return buffered;
     }
+    return ::read(fd, buf, count);
+}
+
+int PortState::inQueueLocked() const {
+    int queued = 0;
+    if (ioctl(fd, TIOCINQ, &queued) != 0) {
+        queued = 0;
+    }
+    return std::max(queued, 0) + static_cast<int>(rxBuffer.size());
+}
+
+LineSnapshot PortState::snapshotLocked() const {
+    LineSnapshot s;
+    s.inQueue = inQueueLocked();
     if (ioctl(fd, TIOCOUTQ, &s.outQueue) != 0) {
         s.outQueue = 0;
     }
@@ -249,12 +391,21 @@ LineSnapshot takeSnapshot(int fd) {
 
 namespace {
 
-DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b) {
+constexpr DWORD kModemEvents = EV_CTS | EV_DSR | EV_RING | EV_RLSD;
+constexpr DWORD kCountedEvents = EV_BREAK | EV_ERR;
+constexpr DWORD kReceiveEvents = EV_RXCHAR | EV_RXFLAG;
+// How often the wait looks at what no descriptor can wake it for (modem lines, the driver's
+// counters, the transmit queue).
+constexpr int kLookMs = 10;
+
+} // namespace
+
+DWORD lineEvents(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
     DWORD ev = 0;
     if (b.inQueue > a.inQueue) {
         ev |= EV_RXCHAR;
     }
-    if (a.outQueue > 0 && b.outQueue == 0) {
+    if (txPending && b.outQueue == 0) {
         ev |= EV_TXEMPTY;
     }
     if (a.haveModem && b.haveModem) {
@@ -276,55 +427,115 @@ DWORD eventsBetween(const LineSnapshot& a, const LineSnapshot& b) {
     return ev;
 }
 
+namespace {
+
+// Takes what the device has into the receive buffer (up to the receive-queue size), so that the
+// event character can be seen and the wait can sleep until new bytes come. True when the event
+// character came in.
+bool takeIn(PortState& state) {
+    bool flag = false;
+    unsigned char buf[512];
+    while (state.rxBuffer.size() < state.inQueueSize) {
+        const std::size_t room =
+            std::min<std::size_t>(sizeof buf, state.inQueueSize - state.rxBuffer.size());
+        const ssize_t n = ::read(state.fd, buf, room);
+        if (n <= 0) {
+            break;
+        }
+        const unsigned char* end = buf + n;
+        const auto evt = static_cast<unsigned char>(state.dcb.EvtChar);
+        flag = flag || std::find(static_cast<const unsigned char*>(buf), end, evt) != end;
+        state.rxBuffer.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n));
+    }
+    return flag;
+}
+
+// Looks at the line once, with ioMutex held: the events since the baseline, and how long the
+// caller may sleep before it must look again (-1: until a descriptor wakes it).
+DWORD lookAtLine(PortState& state, DWORD wanted, bool& watchInput, int& sleepMs) {
+    const bool flag = (wanted & kReceiveEvents) && takeIn(state);
+    LineSnapshot& before = state.baseline;
+    const LineSnapshot now = state.snapshotLocked();
+    DWORD ev = lineEvents(before, now, state.txPending);
+    if (flag) {
+        ev |= EV_RXFLAG;
+    }
+    ev &= wanted;
+    if (now.inQueue < before.inQueue || !(wanted & EV_RXCHAR)) {
+        before.inQueue = now.inQueue; // someone read: count new arrivals from here
+    }
+    if (ev != 0) {
+        before = now;
+        if (ev & EV_TXEMPTY) {
+            state.txPending = false;
+        }
+        return ev;
+    }
+    // The receive buffer is full: the device's own queue holds the rest, and readiness would
+    // stay set, so new bytes are looked for instead.
+    const bool bufferFull = state.rxBuffer.size() >= state.inQueueSize;
+    watchInput = (wanted & kReceiveEvents) && !bufferFull;
+    const bool look = ((wanted & kModemEvents) && now.haveModem) ||
+                      ((wanted & kCountedEvents) && now.haveCounts) ||
+                      ((wanted & EV_TXEMPTY) && state.txPending) ||
+                      ((wanted & kReceiveEvents) && bufferFull);
+    sleepMs = look ? kLookMs : -1;
+    return 0;
+}
+
 } // namespace
 
-// There is no tty call that waits for modem-line changes and new bytes together, so the wait
-// looks at the line every few milliseconds and sleeps on the wake-up descriptor in between;
-// SetCommMask and CloseHandle end it at once.
+// Sleeps on the device (new bytes, a hang-up) and on the wake-up descriptor (a new mask, a
+// close, an abandoned handle, a write); what no descriptor reports is looked at every few
+// milliseconds, and only when the mask asks for it and the device has it. An idle port with
+// only received characters asked for costs no CPU.
 BOOL PosixBackend::WaitCommEvent(HANDLE h, DWORD* mask, OVERLAPPED* ov) {
     const auto state = find(h);
     if (!state || !mask) {
         return fail(ERROR_INVALID_HANDLE);
     }
     *mask = 0;
-    if (state->eventMask == 0) {
+    const unsigned epoch = state->waitEpoch;
+    const DWORD wanted = state->eventMask;
+    if (wanted == 0) {
         return fail(ERROR_INVALID_PARAMETER);
     }
-    if (state->gone || state->fd < 0) {
+    if (state->gone || state->released) {
         // A waiter that retries after a failure must not spin until the port is closed.
         pollfd p{state->wakeFd, POLLIN, 0};
         (void)::poll(&p, 1, 100);
         return fail(ERROR_DEVICE_REMOVED);
     }
-    std::uint64_t drained = 0;
-    while (::read(state->wakeFd, &drained, sizeof drained) > 0) {
-    }
     for (;;) {
-        pollfd p{state->wakeFd, POLLIN, 0};
-        if (::poll(&p, 1, 10) > 0) {
-            complete(ov, 0);
-            return 1; // the mask was changed or the port closed
+        bool watchInput = false;
+        int sleepMs = -1;
+        {
+            std::lock_guard io(state->ioMutex);
+            if (state->waitEpoch != epoch) {
+                complete(ov, 0);
+                return 1; // the mask was changed or the port closed
+            }
+            if (state->released) {
+                return fail(ERROR_DEVICE_REMOVED);
+            }
+            if (lineHungUp(state->fd)) {
+                state->markGoneLocked();
+                return fail(ERROR_DEVICE_REMOVED);
+            }
+            const DWORD ev = lookAtLine(*state, wanted, watchInput, sleepMs);
+            if (ev != 0) {
+                *mask = ev;
+                complete(ov, 0);
+                return 1;
+            }
         }
-        std::lock_guard io(state->ioMutex);
-        if (state->fd < 0) {
-            return fail(ERROR_INVALID_HANDLE);
-        }
-        pollfd line{state->fd, POLLIN, 0};
-        if (::poll(&line, 1, 0) > 0 && hungUp(line.revents) && !(line.revents & POLLIN)) {
-            state->gone = true;
-            return fail(ERROR_DEVICE_REMOVED);
-        }
-        LineSnapshot& before = state->baseline;
-        const LineSnapshot now = takeSnapshot(state->fd);
-        const DWORD ev = eventsBetween(before, now) & state->eventMask;
-        if (now.inQueue < before.inQueue) {
-            before.inQueue = now.inQueue; // someone read: count new arrivals from here
-        }
-        if (ev != 0) {
-            before = now;
-            *mask = ev;
-            complete(ov, 0);
-            return 1;
+        pollfd p[2] = {{state->wakeFd, POLLIN, 0}, {state->fd, POLLIN, 0}};
+        // A hang-up wakes poll() even when input is not asked for.
+        p[1].events = watchInput ? POLLIN : 0;
+        if (::poll(p, 2, sleepMs) > 0 && (p[0].revents & POLLIN)) {
+            std::uint64_t drained = 0;
+            while (::read(state->wakeFd, &drained, sizeof drained) > 0) {
+            }
         }
     }
 }

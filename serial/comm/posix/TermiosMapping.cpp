@@ -2,40 +2,6 @@
 
 namespace comm::posix {
 
-namespace {
-
-struct SpeedPair {
-    DWORD rate;
-    speed_t speed;
-};
-
-constexpr SpeedPair kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},        {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},        {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},      {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400},  {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}};
-
-} // namespace
-
-speed_t speedConstant(DWORD rate) {
-    for (const auto& p : kSpeeds) {
-        if (p.rate == rate) {
-            return p.speed;
-        }
-    }
-    return B0;
-}
-
-DWORD rateOfSpeed(speed_t speed) {
-    for (const auto& p : kSpeeds) {
-        if (p.speed == speed) {
-            return p.rate;
-        }
-    }
-    return 0;
-}
-
 bool applyDcb(const DCB& dcb, termios& tio) {
     static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY ||

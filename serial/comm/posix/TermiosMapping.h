@@ -8,13 +8,8 @@
 
 namespace comm::posix {
 
-// The Bnnn constant of a bit rate; B0 when termios has none (the rate then needs termios2).
-speed_t speedConstant(DWORD rate);
-// The bit rate of a Bnnn constant; 0 when unknown.
-DWORD rateOfSpeed(speed_t speed);
-
 // Applies the DCB's framing, parity, flow control and XON/XOFF characters to tio. The speed is
-// left to the caller. False when a field has no termios form (e.g. 4 data bits).
+// left to the caller (CustomBaud.h). False when a field has no termios form (e.g. 4 data bits).
 bool applyDcb(const DCB& dcb, termios& tio);
 // Overwrites the DCB fields that termios knows from tio (not the bit rate).
 void readDcb(const termios& tio, DCB& dcb);

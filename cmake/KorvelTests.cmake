@@ -1,0 +1,55 @@
+# GoogleTest and how test programs become CTest tests, natively and in the Windows cross build.
+#
+# Natively every test case is its own CTest test (found when the tests run). In the cross build
+# each test program runs as one CTest test under wine: starting a Windows program costs wine a
+# good part of a second, so one start per case would take minutes.
+
+set(KORVEL_GTEST_SOURCE_DIR /usr/src/googletest
+    CACHE PATH "GoogleTest sources, built with the project when no installed GoogleTest fits")
+
+if(NOT CMAKE_CROSSCOMPILING)
+    find_package(GTest QUIET)
+endif()
+set(KORVEL_TESTS ON)
+if(GTest_FOUND)
+    # the installed one
+elseif(EXISTS ${KORVEL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    # None for the target (a cross build, or Windows with Qt's compiler): build it from the
+    # sources.
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${KORVEL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(NOT TARGET GTest::gtest)
+        add_library(GTest::gtest ALIAS gtest)
+        add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+else()
+    message(STATUS "No GoogleTest (set KORVEL_GTEST_SOURCE_DIR to its sources): no tests")
+    set(KORVEL_TESTS OFF)
+endif()
+include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+    # One wine prefix per build folder, made by the fixture in tests/wine; no dialogs, no
+    # debug output, no .NET or HTML engine to install.
+    set(KORVEL_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+    set(KORVEL_WINE_ENV "WINEPREFIX=${KORVEL_WINE_DIR}/prefix" "WINEDEBUG=-all"
+                        "WINEDLLOVERRIDES=mscoree,mshtml=" "WINEARCH=win64")
+endif()
+
+# korvel_add_gtest(target [PROPERTIES name value ...])
+function(korvel_add_gtest target)
+    cmake_parse_arguments(arg "" "" "PROPERTIES" ${ARGN})
+    if(CMAKE_CROSSCOMPILING)
+        add_test(NAME ${target} COMMAND ${target})
+        set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine_prefix
+                                                  ENVIRONMENT "${KORVEL_WINE_ENV}")
+        if(arg_PROPERTIES)
+            set_tests_properties(${target} PROPERTIES ${arg_PROPERTIES})
+        endif()
+    elseif(arg_PROPERTIES)
+        gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${arg_PROPERTIES})
+    else()
+        gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
+    endif()
+endfunction()

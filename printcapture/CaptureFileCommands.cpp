@@ -1,0 +1,116 @@
+// The capture window's file commands: save as text, open a text file, export as rich text with
+// an optional customer header, and the customer-information window.
+#include "CaptureExport.h"
+#include "CaptureWindow.h"
+#include "TForm3.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/LineView.h"
+#include "toolkit/Win1252.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+namespace printcapture {
+
+void TForm1::createFileMenuItems() {
+    Speichern2 =
+        Datei1->addAction(QStringLiteral("Speichern unter"), this, &TForm1::Speichern2Click);
+    ffnen1 = Datei1->addAction(QStringLiteral("Öffnen"), this, &TForm1::ffnen1Click);
+    Datei1->addSeparator();
+}
+
+void TForm1::createExportMenu() {
+    Exportieren1 = menuBar()->addMenu(QStringLiteral("Exportieren"));
+    alsMitschnittimrtf1 = Exportieren1->addAction(QStringLiteral("als RFT-Datei  [*.rtf]"), this,
+                                                  &TForm1::alsMitschnittimrtf1Click);
+    Exportieren1->menuAction()->setEnabled(false);
+}
+
+// "Kundeninfo" stands between "Schnittstelle" and "Speicher".
+void TForm1::addCustomerInfoItem() {
+    PDF1 = new QAction(QStringLiteral("Kundeninfo"), this);
+    connect(PDF1, &QAction::triggered, this, &TForm1::PDF1Click);
+    Optionen1->insertAction(Speicher1, PDF1);
+}
+
+void TForm1::createCustomerWindow() {
+    if (Form3 == nullptr) {
+        Form3 = new TForm3(this, ExportDocument1, AVerz);
+    }
+}
+
+QString TForm1::customerFolder() const {
+    return AVerz + QStringLiteral("Kunden");
+}
+
+std::vector<std::string> TForm1::displayLines() const {
+    std::vector<std::string> lines;
+    if (RichEdit1->lineCount() == 0) {
+        return lines;
+    }
+    lines.reserve(static_cast<std::size_t>(RichEdit1->lineCount()));
+    const QTextDocument* document = RichEdit1->document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        lines.push_back(toolkit::toWin1252(block.text()));
+    }
+    return lines;
+}
+
+void TForm1::Speichern2Click() {
+    const std::optional<QString> name =
+        toolkit::dialogs().saveFileName(this, saveTextDialog(customerFolder()));
+    if (!name) {
+        return;
+    }
+    QString error;
+    if (!writeCaptureFile(*name, displayLines(), &error)) {
+        toolkit::dialogs().message(this, cannotCreateMessage(*name), {},
+                                   toolkit::Dialogs::Icon::Error);
+        return;
+    }
+    noteDisplayWritten();
+}
+
+// The file is read before the display is emptied, so a file that cannot be read leaves the
+// capture on screen as it was.
+void TForm1::ffnen1Click() {
+    const std::optional<QString> name =
+        toolkit::dialogs().openFileName(this, openTextDialog(customerFolder()));
+    if (!name) {
+        return;
+    }
+    const CaptureFile file = readCaptureFile(*name);
+    if (!file.ok) {
+        toolkit::dialogs().message(this, file.error, {}, toolkit::Dialogs::Icon::Error);
+        return;
+    }
+    RichEdit1->clear();
+    // One edit block: the view lays the lines out once, not once per line.
+    QTextCursor batch(RichEdit1->document());
+    batch.beginEditBlock();
+    for (const std::string& line : file.lines) {
+        setCurrentStyle(fileLineStyle(line));
+        appendLine(line);
+    }
+    batch.endEditBlock();
+    RichEdit1->scrollToEnd();
+}
+
+void TForm1::alsMitschnittimrtf1Click() {
+    createCustomerWindow();
+    if (runExport({this, customerFolder(), displayLines()}, ExportDocument1, *Form3)) {
+        noteDisplayWritten();
+    }
+}
+
+void TForm1::PDF1Click() {
+    createCustomerWindow();
+    Form3->show();
+    Form3->raise();
+    Form3->activateWindow();
+}
+
+} // namespace printcapture

@@ -1,0 +1,275 @@
+// Ending the capture program: "Beenden" writes the settings and the protocol, the close box
+// asks while received lines are in no file yet, and nothing captured is lost on the way.
+#include "capture_test_env.h"
+#include "common/SettingsDialogDriver.h"
+#include "printcapture/CaptureWindow.h"
+#include "serial/COMManager.h"
+#include "toolkit/LineView.h"
+#include "toolkit/ScriptedDialogs.h"
+#include "toolkit/TextFile.h"
+#include "toolkit/Win1252.h"
+#include "toolkit/rtf/RtfDocument.h"
+#include "tools/printersim/PrintedLines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using printcapture::TForm1;
+using Answer = toolkit::Dialogs::Answer;
+
+namespace {
+
+QString folderOf(const QTemporaryDir& dir) {
+    return dir.path() + QLatin1Char('/');
+}
+
+bool exists(const QTemporaryDir& dir, const char* name) {
+    return QFile::exists(dir.filePath(QString::fromLatin1(name)));
+}
+
+void receiveLine(TForm1& f, const std::string& line) {
+    f.ReceiveBuffer.append(line + "\x0A\x0D");
+    f.Timer1Timer();
+}
+
+} // namespace
+
+TEST(CaptureExit, CloseBoxAsksOnlyWhileReceivedLinesAreInNoFile) {
+    toolkit::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString question = QStringLiteral("Anzeige vor dem Beenden in protokoll.rtf sichern ?");
+
+    { // Nothing received (the markers alone are no capture): closes at once, writes nothing.
+        TForm1 f(nullptr, folderOf(dir));
+        f.show();
+        f.Stop1Click();
+        EXPECT_TRUE(f.close());
+        EXPECT_TRUE(dialogs.shown.empty());
+    }
+    { // Abbrechen keeps it running, Nein ends it, and neither writes a file.
+        TForm1 f(nullptr, folderOf(dir));
+        f.show();
+        receiveLine(f, "0042 Alarm Melder 3");
+        dialogs.askAnswers = {Answer::Cancel, Answer::No};
+        EXPECT_FALSE(f.close());
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_TRUE(f.close());
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("ask"));
+        EXPECT_EQ(dialogs.shown[0].text, question);
+    }
+    EXPECT_FALSE(exists(dir, "protokoll.rtf"));
+    EXPECT_FALSE(exists(dir, "DruckKorvel.ini"));
+    dialogs.shown.clear();
+    { // Written to a file (as a save or an export tells): no question until new lines come.
+        TForm1 f(nullptr, folderOf(dir));
+        f.show();
+        receiveLine(f, "0042 Alarm Melder 3");
+        f.noteDisplayWritten();
+        EXPECT_FALSE(f.hasUnsavedLines());
+        receiveLine(f, "0043 Alarm Melder 4");
+        EXPECT_TRUE(f.hasUnsavedLines());
+        f.Lschen2Click(); // an empty display holds nothing to lose
+        EXPECT_FALSE(f.hasUnsavedLines());
+        f.ReceiveBuffer.append("waiting\x0A\x0D");
+        EXPECT_TRUE(f.hasUnsavedLines()); // a complete line not yet shown counts too
+        f.ReceiveBuffer.clear();
+        EXPECT_TRUE(f.close());
+        EXPECT_TRUE(dialogs.shown.empty());
+    }
+}
+
+TEST(CaptureExit, CloseBoxYesWritesBothFilesOrStaysOpenWhenItCannot) {
+    toolkit::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("fehlt")) + QLatin1Char('/');
+    {
+        TForm1 f(nullptr, missing); // a folder that does not exist: nothing can be created
+        f.show();
+        receiveLine(f, "0042 Alarm");
+        dialogs.askAnswers = {Answer::Yes};
+        EXPECT_FALSE(f.close());
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(
+            dialogs.messages(),
+            QStringList{
+                QStringLiteral("Datei %1DruckKorvel.ini kann nicht erstellt werden").arg(missing)});
+        dialogs.askAnswers = {Answer::No};
+        EXPECT_TRUE(f.close());
+    }
+    TForm1 f(nullptr, folderOf(dir));
+    f.show();
+    receiveLine(f, "0042 Alarm");
+    f.ReceiveBuffer.append("0043 Alarm\x0A\x0D"
+                           "unvollst");
+    dialogs.askAnswers = {Answer::Yes};
+    EXPECT_TRUE(f.close());
+    EXPECT_TRUE(exists(dir, "DruckKorvel.ini"));
+    ASSERT_TRUE(exists(dir, "protokoll.rtf"));
+    // The waiting complete line reached the protocol; the incomplete rest did not.
+    const auto rtf = toolkit::readAll(dir.filePath(QStringLiteral("protokoll.rtf")), 1 << 20);
+    ASSERT_TRUE(rtf);
+    EXPECT_NE(rtf->find("0043 Alarm"), std::string::npos);
+    EXPECT_EQ(rtf->find("unvollst"), std::string::npos);
+}
+
+// A protocol that cannot be created stops "Beenden" after the settings: the message, and the
+// program runs on with its capture still counted as unsaved.
+TEST(CaptureExit, BeendenStopsAtAProtocolThatCannotBeCreated) {
+    toolkit::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("protokoll.rtf"))); // in the way
+    TForm1 f(nullptr, folderOf(dir));
+    f.show();
+    receiveLine(f, "0042 Alarm");
+    f.Beenden1Click();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(exists(dir, "DruckKorvel.ini"));
+    EXPECT_EQ(
+        dialogs.messages(),
+        QStringList{
+            QStringLiteral("Datei %1protokoll.rtf kann nicht erstellt werden").arg(folderOf(dir))});
+    EXPECT_TRUE(f.hasUnsavedLines());
+    ASSERT_TRUE(QDir(dir.path()).rmdir(QStringLiteral("protokoll.rtf")));
+    f.SpeedButton4Click(); // the toolbar's "Beenden"
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(exists(dir, "protokoll.rtf"));
+    EXPECT_EQ(dialogs.shown.size(), 1u); // no question at the close that ends it
+}
+
+namespace {
+
+char styleOfBlock(const QTextBlock& block) {
+    const QTextCharFormat c = block.begin().fragment().charFormat();
+    if (c.fontItalic()) {
+        return 'i';
+    }
+    return c.fontWeight() >= QFont::Bold ? 'b' : 'r';
+}
+
+// The protocol as LibreOffice's text export reads it, one paragraph a line; nothing when
+// LibreOffice is not installed.
+std::optional<QStringList> readWithLibreOffice(const QString& rtf, const QString& workDir) {
+    QProcess soffice;
+    soffice.start(
+        QStringLiteral("soffice"),
+        {QStringLiteral("-env:UserInstallation=file://") + workDir + QStringLiteral("/profile"),
+         QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+         QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), workDir, rtf});
+    if (!soffice.waitForStarted(10000)) {
+        return std::nullopt;
+    }
+    soffice.waitForFinished(180000);
+    QFile txt(workDir + QStringLiteral("/protokoll.txt"));
+    if (!txt.open(QIODevice::ReadOnly)) {
+        return QStringList();
+    }
+    QString text = QString::fromUtf8(txt.readAll());
+    text.remove(QChar(0xFEFF));
+    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n")));
+    while (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+} // namespace
+
+// A whole run against the printer simulator: port chosen in the dialog, place and line limit
+// set, 500 lines recorded, "Beenden" during the recording; then a second start.
+TEST(CaptureExitEndToEnd, BeendenKeepsTheCaptureAndTheNextStartItsSettings) {
+    constexpr int kLines = 500;
+    constexpr int kSeed = 14;
+    toolkit::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    capturetest::PrinterSim idle(2, {"--lines", "0"});
+    capturetest::PrinterSim sim(3, {"--lines", QString::number(kLines), "--seed",
+                                    QString::number(kSeed), "--no-pace", "--wait-xon"});
+    ASSERT_TRUE(idle.published() && sim.published());
+    COMManager().ScanPorts(8);
+    COMManager().Rescan();
+    ASSERT_TRUE(COMManager().HasPort(2) && COMManager().HasPort(3));
+
+    QStringList shown; // the display at the exit, line by line
+    {
+        TForm1 f(nullptr, folderOf(dir));
+        ASSERT_EQ(f.Serial1.COMPort(), 2);
+        f.show();
+        auto ran = testsupport::onNextSettingsDialog(testsupport::confirmWith("COM3"));
+        f.Schnittstelle1Click();
+        ASSERT_TRUE(*ran);
+        f.move(60, 70);
+        f.resize(420, f.height());
+        dialogs.inputAnswers = {QStringLiteral("900")};
+        f.Speicher1Click();
+        f.setTimerPeriodsForTest(1, TForm1::kKeepAliveMs);
+        f.Start1Click();
+        ASSERT_TRUE(f.Serial1.Active());
+        EXPECT_FALSE(f.Schnittstelle1->isEnabled());
+        ASSERT_TRUE(
+            capturetest::waitUntil([&] { return f.RichEdit1->lineCount() >= kLines + 1; }, 120000));
+        f.Beenden1Click();
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_TRUE(dialogs.messages().isEmpty());
+        shown = f.RichEdit1->toPlainText().split(QLatin1Char('\n'));
+    }
+    capturetest::runEvents(300);
+    EXPECT_FALSE(sim.received().contains(QStringLiteral("13"))); // no DC3 at the exit
+
+    // The protocol: the start marker, then every printed line converted, in order, styled.
+    QTextDocument protocol;
+    QString error;
+    ASSERT_TRUE(
+        toolkit::rtf::loadRtfFile(protocol, dir.filePath(QStringLiteral("protokoll.rtf")), &error))
+        << error.toStdString();
+    QTextBlock block = protocol.firstBlock();
+    EXPECT_TRUE(block.text().startsWith(QStringLiteral("0****  Start Aufzeichnung ")));
+    EXPECT_EQ(styleOfBlock(block), 'i');
+    EXPECT_EQ(block.charFormat().fontFamilies().toStringList().value(0),
+              QStringLiteral("Courier New"));
+    char style = 'r';
+    for (int i = 0; i < kLines; ++i) {
+        block = block.next();
+        ASSERT_TRUE(block.isValid()) << i;
+        const printersim::PrintedLine line = printersim::makeLine(kSeed, i);
+        ASSERT_EQ(block.text(), toolkit::fromWin1252(line.shown)) << "line " << i;
+        if (line.style != printersim::ExpectedStyle::Keep) {
+            style = line.style == printersim::ExpectedStyle::Bold ? 'b' : 'r';
+        }
+        if (!block.text().isEmpty()) {
+            ASSERT_EQ(styleOfBlock(block), style) << "line " << i;
+        }
+    }
+
+    // The settings file: five lines, the first a settings text the component accepts.
+    const std::vector<std::string> ini =
+        toolkit::readLines(dir.filePath(QStringLiteral("DruckKorvel.ini"))).lines;
+    ASSERT_EQ(ini.size(), 5u);
+    TSerial probe;
+    EXPECT_TRUE(probe.TextToSettings(ini[0]).Valid);
+    {
+        TForm1 g(nullptr, folderOf(dir));
+        EXPECT_EQ(g.Serial1.COMPort(), 3);
+        EXPECT_EQ(g.pos(), QPoint(60, 70));
+        EXPECT_EQ(g.width(), 420);
+        EXPECT_EQ(g.MaxLines, 900);
+    }
+
+    QTemporaryDir work;
+    const std::optional<QStringList> office =
+        readWithLibreOffice(dir.filePath(QStringLiteral("protokoll.rtf")), work.path());
+    if (!office) {
+        GTEST_SKIP() << "LibreOffice is not installed";
+    }
+    while (!shown.isEmpty() && shown.last().isEmpty()) {
+        shown.removeLast();
+    }
+    EXPECT_EQ(*office, shown);
+}

@@ -1,0 +1,85 @@
+// A recording from the printer simulator over a pseudo-terminal, stopped and exported with a
+// customer header loaded from a description file in the modal customer window.
+#include "capture_test_env.h"
+#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm3.h"
+#include "rtf_lines.h"
+#include "serial/Serial.h"
+#include "toolkit/LineView.h"
+#include "toolkit/ScriptedDialogs.h"
+#include "toolkit/TextFile.h"
+#include "toolkit/Win1252.h"
+#include "tools/printersim/PrintedLines.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using capturetest::PrinterSim;
+using capturetest::waitUntil;
+
+TEST(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFile) {
+    constexpr int kLines = 40;
+    constexpr int kSeed = 5;
+    PrinterSim sim(4, {"--lines", QString::number(kLines), "--seed", QString::number(kSeed),
+                       "--no-pace", "--wait-xon"});
+    ASSERT_TRUE(sim.published());
+    COMManager().ScanPorts(8);
+    COMManager().Rescan();
+    ASSERT_TRUE(COMManager().HasPort(4));
+
+    QTemporaryDir dir;
+    toolkit::ScriptedDialogs boxes;
+    printcapture::TForm1 f(nullptr, dir.path() + QLatin1Char('/'));
+    f.createCustomerWindow();
+    f.Serial1.setCOMPort(4);
+    f.setTimerPeriodsForTest(1, printcapture::TForm1::kKeepAliveMs);
+    f.Start1Click();
+    ASSERT_TRUE(f.Serial1.Active());
+    EXPECT_FALSE(f.Exportieren1->menuAction()->isEnabled()); // no export while recording
+    ASSERT_TRUE(waitUntil([&] { return f.RichEdit1->lineCount() >= kLines + 1; }, 60000));
+    f.Stop1Click();
+    ASSERT_TRUE(f.Exportieren1->menuAction()->isEnabled());
+
+    const QString bes = dir.filePath(QStringLiteral("Halle 3.bes"));
+    ASSERT_TRUE(toolkit::writeFileAtomic(
+        bes, "M\xFC"
+             "ller GmbH\r\nBMA Halle 3\r\n07.04.2014\r\nJ. Wei\xDF\r\nMelder 12 getauscht\r\n"));
+    const QString target = dir.filePath(QStringLiteral("Export.rtf"));
+    boxes.fileAnswers = {target, bes}; // the export's dialog, then the window's "Datei öffnen"
+    boxes.confirmAnswers = {true};
+    printcapture::TForm3& w = *f.Form3;
+    QTimer::singleShot(0, &w, [&] {
+        w.BitBtn5->click();
+        w.BitBtn3->click();
+    });
+    f.alsMitschnittimrtf1Click();
+    ASSERT_EQ(boxes.messages(),
+              QStringList{
+                  QStringLiteral("Daten wurden in folgende Datei geschrieben:\r\" Export.rtf \"")});
+
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::vector<ReadLine> back = readRtfLines(file.readAll().toStdString());
+    // Header, start marker and its blank line, the printed lines, end marker and its blank.
+    ASSERT_EQ(back.size(), std::size_t(13 + 2 + kLines + 2));
+    EXPECT_EQ(back[1].text, QStringLiteral("Müller GmbH"));
+    EXPECT_EQ(back[4].text, QStringLiteral("J. Weiß"));
+    EXPECT_EQ(back[6].text, QStringLiteral("Melder 12 getauscht"));
+    EXPECT_TRUE(back[13].text.startsWith(QStringLiteral("0****  Start Aufzeichnung ")));
+    for (int i = 0; i < kLines; ++i) {
+        const std::string shown = printersim::makeLine(kSeed, i).shown;
+        const ReadLine& line = back[std::size_t(15 + i)];
+        ASSERT_EQ(line.text, toolkit::fromWin1252(shown)) << i;
+        if (!shown.empty()) {
+            EXPECT_EQ(line.style, shown[0] == ' ' ? 'r' : shown.starts_with("0*") ? 'i' : 'b') << i;
+        }
+    }
+    EXPECT_TRUE(back[15 + kLines].text.startsWith(QStringLiteral("0****  Ende Aufzeichnung ")));
+}
