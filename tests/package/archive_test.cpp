@@ -65,14 +65,15 @@ Outcome run(const QStringList& argv, const QString& cwd, const QProcessEnvironme
 }
 
 // Files opened and written in some folders (names relative to the first one) while it lives.
+// A file written through a temporary one counts under the name it ends up with.
 class FolderWatch {
 public:
     FolderWatch(const QString& root, const QStringList& subfolders)
-        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        : m_root(root), m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
         for (const QString& sub : QStringList{QString()} + subfolders) {
             const QString path = sub.isEmpty() ? root : root + QLatin1Char('/') + sub;
             const int wd = ::inotify_add_watch(m_fd, QFile::encodeName(path).constData(),
-                                               IN_OPEN | IN_CLOSE_WRITE | IN_MOVED_TO);
+                                               IN_OPEN | IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO);
             m_prefix[wd] = sub.isEmpty() ? QString() : sub + QLatin1Char('/');
         }
     }
@@ -92,19 +93,23 @@ public:
                     if (e->mask & IN_OPEN) {
                         opened << name;
                     }
-                    if (e->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) {
+                    if (e->mask & (IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO)) {
                         written << name;
                     }
                 }
                 p += sizeof(inotify_event) + e->len;
             }
         }
+        written.removeIf([&](const QString& name) {
+            return !QFileInfo::exists(m_root + QLatin1Char('/') + name);
+        });
     }
 
     QSet<QString> opened;
     QSet<QString> written;
 
 private:
+    QString m_root;
     int m_fd;
     std::map<int, QString> m_prefix;
 };
@@ -266,7 +271,9 @@ TEST_F(ProgramFolder, KorveltoolRunsASessionAndReadsItsDataFilesFromTheFolder) {
         << r.output.toStdString();
 }
 
-TEST_F(ProgramFolder, DruckKorvelRecordsFromTheSimulatedPrinterAndEndsWithBeenden) {
+// "Beenden" writes the settings and the protocol into the program's folder, and the next
+// start reads the settings from there.
+TEST_F(ProgramFolder, DruckKorvelKeepsSettingsAndProtocolInTheFolder) {
     FolderWatch watch(m_folder, {QStringLiteral("Kunden")});
     const Outcome r =
         run({m_folder + QStringLiteral("/run-druckkorvel.sh"), QStringLiteral("--rate"),
@@ -274,21 +281,23 @@ TEST_F(ProgramFolder, DruckKorvelRecordsFromTheSimulatedPrinterAndEndsWithBeende
             path("cwd"), desktop(QStringLiteral("click Start; wait 1500; click Beenden")));
     expectCleanRun(r, {});
     watch.collect();
-    // "Beenden" keeps the settings and the protocol beside the program, and nothing else; each
-    // goes through a temporary file ("#<inode>" when unnamed, else "<name>.<suffix>").
-    const QStringList kept{QStringLiteral("DruckKorvel.ini"), QStringLiteral("protokoll.rtf")};
-    for (const QString& name : kept) {
-        EXPECT_GT(QFileInfo(QDir(m_folder).filePath(name)).size(), 0) << name.toStdString();
-    }
-    for (const QString& name : watch.written) {
-        const bool temporary = name.startsWith(QLatin1Char('#')) ||
-                               name.startsWith(kept[0] + QLatin1Char('.')) ||
-                               name.startsWith(kept[1] + QLatin1Char('.'));
-        EXPECT_TRUE(temporary || kept.contains(name)) << name.toStdString();
-    }
-    const QStringList log = probeLog();
-    EXPECT_TRUE(log.contains(QStringLiteral("click Start")));
-    EXPECT_TRUE(log.contains(QStringLiteral("click Beenden")));
+    EXPECT_EQ(watch.written,
+              (QSet<QString>{QStringLiteral("DruckKorvel.ini"), QStringLiteral("protokoll.rtf")}));
+    const QString protocol = readAll(m_folder + QStringLiteral("/protokoll.rtf"));
+    EXPECT_TRUE(protocol.startsWith(QStringLiteral("{\\rtf"))) << protocol.left(80).toStdString();
+    EXPECT_TRUE(protocol.contains(QStringLiteral("Start Aufzeichnung")));
+    const QStringList settings =
+        readAll(m_folder + QStringLiteral("/DruckKorvel.ini")).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(settings.size(), 6) << settings.join(QLatin1Char('|')).toStdString();
+
+    watch.opened.clear();
+    watch.written.clear();
+    QFile::remove(path("probe.log"));
+    const Outcome again = run({m_folder + QStringLiteral("/DruckKorvel")}, path("cwd"),
+                              desktop(QStringLiteral("click Beenden")));
+    expectCleanRun(again, {});
+    watch.collect();
+    EXPECT_TRUE(watch.opened.contains(QStringLiteral("DruckKorvel.ini")));
 }
 
 // The menu entries of a user who unpacked the folder: installed into the user's own data
