@@ -160,7 +160,12 @@ TEST(DeviceWatcher, AFarEndThatDiesClosesItsComponentAsWell) {
         com1.closeMaster();
         EXPECT_EQ(serial.ReadString(), "");
         EXPECT_TRUE(deliverUntil(watcher, [&] { return !serial.Active(); }));
-        EXPECT_FALSE(registry.HasPort(1));
+        // The released pty's number may already serve a pty of a test running beside this one,
+        // so COM1 may be listed again; it must no longer belong to the closed component.
+        const int index = registry.IndexOfPort(1);
+        if (index >= 0) {
+            EXPECT_EQ(registry.Entry(index).Owner, nullptr);
+        }
     }
     installCOMManager(nullptr);
 }
