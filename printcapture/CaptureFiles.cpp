@@ -2,6 +2,7 @@
 
 #include "toolkit/TextFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace printcapture {
@@ -60,11 +61,13 @@ bool writeCaptureFile(const QString& path, const std::vector<std::string>& lines
 }
 
 QString cannotCreateMessage(const QString& path) {
-    return QStringLiteral("Datei %1 kann nicht erstellt werden").arg(path);
+    return QStringLiteral("Datei %1 kann nicht erstellt werden")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 QString cannotOpenMessage(const QString& path) {
-    return QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(path);
+    return QStringLiteral("Datei %1 kann nicht geöffnet werden")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 QString exportDoneMessage(const QString& path) {

@@ -2,6 +2,7 @@
 // and "Speicher", help and about, and the exit that keeps what was captured.
 #include "CaptureWindow.h"
 
+#include "CaptureFiles.h"
 #include "SettingsFile.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/HelpLauncher.h"
@@ -26,11 +27,6 @@ namespace {
 const QString kSettingsFile = QStringLiteral("DruckKorvel.ini");
 const QString kProtocolFile = QStringLiteral("protokoll.rtf");
 constexpr int kMinWidth = 100;
-
-QString cannotCreate(const QString& path) {
-    return QStringLiteral("Datei %1 kann nicht erstellt werden")
-        .arg(QDir::toNativeSeparators(path));
-}
 
 // The widest a window can usefully be: the whole desktop across every screen.
 int widestWindow() {
@@ -99,7 +95,8 @@ bool TForm1::SaveSettings() {
     const std::string text = Serial1.SettingsToText(Serial1.GetSettings());
     const QString path = AVerz + kSettingsFile;
     if (!toolkit::writeFileAtomic(path, composeSettingsFile(text, place, MaxLines))) {
-        toolkit::dialogs().message(this, cannotCreate(path), {}, toolkit::Dialogs::Icon::Error);
+        toolkit::dialogs().message(this, cannotCreateMessage(path), {},
+                                   toolkit::Dialogs::Icon::Error);
         return false;
     }
     return true;
@@ -163,7 +160,8 @@ bool TForm1::writeProtocol() {
     const std::string rtf = toolkit::rtfFromLines(
         toolkit::rtfLinesFromDocument(*RichEdit1->document()), {QStringLiteral("Courier New"), 9});
     if (!toolkit::writeFileAtomic(path, rtf)) {
-        toolkit::dialogs().message(this, cannotCreate(path), {}, toolkit::Dialogs::Icon::Error);
+        toolkit::dialogs().message(this, cannotCreateMessage(path), {},
+                                   toolkit::Dialogs::Icon::Error);
         return false;
     }
     noteDisplayWritten();
