@@ -2,11 +2,13 @@
 
 #include "toolkit/ProgramFolder.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QThread>
 #include <csignal>
 #include <cstdlib>
@@ -16,6 +18,14 @@
 extern char** environ;
 
 namespace capturetest {
+
+QStringList menuTexts(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* a : menu->actions()) {
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    return texts;
+}
 
 namespace {
 

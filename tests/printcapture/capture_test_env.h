@@ -5,11 +5,17 @@
 #include "common/ChildProcess.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
 
+class QMenu;
+
 namespace capturetest {
+
+// The texts of a menu's entries in order, a separator as "-".
+QStringList menuTexts(const QMenu* menu);
 
 // The KORVEL_PORTS folder of this test process (under /tmp).
 QString portsDir();

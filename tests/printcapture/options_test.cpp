@@ -27,6 +27,8 @@ using printcapture::TForm1;
 
 namespace {
 
+using capturetest::menuTexts;
+
 class Folder {
 public:
     QString path() const { return m_dir.path() + QLatin1Char('/'); }
@@ -47,14 +49,6 @@ std::string settingsText(int port, TBaudrate rate) {
     settings.COMPort = port;
     settings.Baudrate = static_cast<std::uint8_t>(rate);
     return s.SettingsToText(settings);
-}
-
-QStringList menuTexts(const QMenu* menu) {
-    QStringList texts;
-    for (const QAction* a : menu->actions()) {
-        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return texts;
 }
 
 } // namespace

@@ -20,6 +20,8 @@ using printcapture::TForm1;
 
 namespace {
 
+using capturetest::menuTexts;
+
 QString w(const char* win1252) {
     return toolkit::fromWin1252(win1252);
 }
@@ -44,14 +46,6 @@ QString lineText(const TForm1& f, int line) {
 
 void receive(TForm1& f, const std::string& bytes) {
     f.ReceiveBuffer.append(bytes);
-}
-
-QStringList menuTexts(const QMenu* menu) {
-    QStringList texts;
-    for (const QAction* a : menu->actions()) {
-        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return texts;
 }
 
 } // namespace

@@ -134,6 +134,19 @@ std::optional<QStringList> libreOfficeText(const QString& rtfPath) {
     return text.split(QLatin1Char('\n'));
 }
 
+// "Speichern unter" to `path`, then the file read back with our RTF reader.
+RtfReadBack saveAndReadBack(SimRun& run, const QString& path) {
+    run.dialogs.fileAnswers.push_back(path);
+    run.form->Speichernunter1Click();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        RtfReadBack failed;
+        failed.error = "the saved protocol cannot be opened";
+        return failed;
+    }
+    return readBackRtf(file.readAll().toStdString());
+}
+
 } // namespace
 
 TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
@@ -154,11 +167,7 @@ TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sitzung.rtf"));
-    run.dialogs.fileAnswers.push_back(path);
-    run.form->Speichernunter1Click();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const RtfReadBack back = readBackRtf(file.readAll().toStdString());
+    const RtfReadBack back = saveAndReadBack(run, path);
     ASSERT_TRUE(back.ok) << back.error;
 
     QStringList blue;
@@ -210,11 +219,7 @@ TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("mitschnitt.rtf"));
-    run.dialogs.fileAnswers.push_back(path);
-    run.form->Speichernunter1Click();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const RtfReadBack back = readBackRtf(file.readAll().toStdString());
+    const RtfReadBack back = saveAndReadBack(run, path);
     ASSERT_TRUE(back.ok) << back.error;
     const std::vector<std::string> sent = controllerLines(report.sent);
     const auto trace = std::find(sent.begin(), sent.end(), "TR 0004 loop 1 element 021 state 6c");
