@@ -33,6 +33,9 @@ constexpr EventRow kEvents[] = {
     {EV_RXFLAG, &TSerial::OnEventChar}, {EV_TXEMPTY, &TSerial::OnTxEmpty},
 };
 
+// How often a close repeats aborting the transfers of a thread that has not ended yet.
+constexpr auto kAbortAgain = std::chrono::milliseconds(10);
+
 } // namespace
 
 int TSerThread::PlatformPriority(TThreadPriority priority) {
@@ -92,7 +95,7 @@ void TSerThread::Terminate() {
     }
 }
 
-void TSerThread::WaitFor() {
+void TSerThread::WaitFor(const std::function<void()>& abortTransfers) {
     if (!m_thread.joinable()) {
         return;
     }
@@ -101,10 +104,28 @@ void TSerThread::WaitFor() {
         m_thread.detach();
         return;
     }
+    std::unique_lock lock(m_mutex);
+    do {
+        lock.unlock();
+        if (abortTransfers) {
+            abortTransfers();
+        }
+        lock.lock();
+    } while (!m_wake.wait_for(lock, kAbortAgain, [this] { return m_ended; }));
+    lock.unlock();
     m_thread.join();
 }
 
 void TSerThread::Execute() {
+    run();
+    {
+        std::lock_guard lock(m_mutex);
+        m_ended = true;
+    }
+    m_wake.notify_all();
+}
+
+void TSerThread::run() {
     while (!m_terminated) {
         DWORD mask = 0;
         if (!WaitCommEvent(m_handle, &mask, nullptr)) {

@@ -6,8 +6,11 @@
 // - Start() is called by the open with the open handle; the thread keeps that handle for its
 //   whole life and reads the component only to dispatch.
 // - Terminate() only sets the request (and gives up a GUI call not yet begun); the component
-//   then wakes the pending wait (SetCommMask 0, or abandoning the handle) and calls WaitFor()
-//   before the handle goes. After WaitFor() the thread never touches the component again.
+//   then wakes the pending wait (SetCommMask 0 at a close) and calls WaitFor() before the
+//   handle goes. WaitFor() aborts the transfers on the handle until the thread has ended: a
+//   handler may be inside a read or write that only the far end would end, and may start
+//   another one after the first was aborted. After WaitFor() the thread never touches the
+//   component again.
 // - WaitFor() from inside a handler (the thread that is dispatching) cannot join: the thread is
 //   let go instead, and it ends without touching the component once the handler returns.
 // - A handler that throws ends its cycle; the error is reported once (stderr, and the
@@ -18,6 +21,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,8 +39,9 @@ public:
 
     void Terminate();
     bool Terminated() const { return m_terminated; }
-    // Joins the thread; let go instead when called from the dispatching thread.
-    void WaitFor();
+    // Calls abortTransfers, and again every few milliseconds until the thread has ended, then
+    // joins it; lets it go instead when called from the dispatching thread.
+    void WaitFor(const std::function<void()>& abortTransfers);
 
     // The events that the last wait reported.
     comm::DWORD EventMask() const { return m_eventMask; }
@@ -49,6 +54,7 @@ private:
     TSerThread(TSerial& component, comm::HANDLE handle);
 
     void Execute();
+    void run();
     void dispatchInGuiThread();
     void dispatchHere(bool inGuiThread);
     void DispatchEvents();
@@ -62,8 +68,9 @@ private:
     // The thread now calling handlers (the worker, or the GUI thread during a GUI call).
     std::atomic<std::thread::id> m_dispatcher{};
 
-    std::mutex m_mutex; // guards m_call; with m_wake, lets Terminate end a pause at once
+    std::mutex m_mutex; // guards m_call and m_ended; with m_wake, lets Terminate end a pause
     std::condition_variable m_wake;
     std::shared_ptr<GuiCall> m_call;
+    bool m_ended = false; // the body has returned
     std::thread m_thread;
 };

@@ -76,6 +76,13 @@ void TSerial::setTrmTimeOut(std::int32_t v) {
 
 namespace {
 
+// The failed step with the platform's reason, or its error number.
+std::string failureOf(const char* step) {
+    const std::string reason = LastErrorReason();
+    return std::string(step) + ": " +
+           (reason.empty() ? "Fehler " + std::to_string(GetLastError()) : reason);
+}
+
 std::string deviceName(std::int32_t port) {
     return port < 10 ? "COM" + std::to_string(port) : "\\\\.\\COM" + std::to_string(port);
 }
@@ -158,23 +165,31 @@ bool TSerial::Open() {
     if (m_active || m_comPort <= 0) {
         return false;
     }
+    m_openFailure.clear();
     m_handle = CreateFileA(deviceName(m_comPort), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, 0);
-    if (m_handle != INVALID_HANDLE_VALUE) {
+    if (m_handle == INVALID_HANDLE_VALUE) {
+        m_openFailure = failureOf("CreateFile");
+    } else {
         m_overlapped = OVERLAPPED{};
+        m_readOverlapped = OVERLAPPED{};
         if (!SetupComm(m_handle, static_cast<DWORD>(m_bufSizeRec),
                        static_cast<DWORD>(m_bufSizeTrm))) {
+            m_openFailure = failureOf("SetupComm");
             closeHandle();
         }
     }
     if (m_handle != INVALID_HANDLE_VALUE) {
         m_dcb.DCBlength = sizeof(DCB);
+        const char* step = "BuildCommDCB";
         bool ok = BuildCommDCBA("baud=9600 parity=N data=8 stop=1", &m_dcb);
         if (ok) {
             buildDcb();
+            step = "SetCommState";
             ok = SetCommState(m_handle, &m_dcb);
         }
         if (!ok) {
+            m_openFailure = failureOf(step);
             closeHandle();
         }
     }
@@ -183,6 +198,7 @@ bool TSerial::Open() {
     }
     const DWORD mask = eventMask();
     if (m_handle != INVALID_HANDLE_VALUE && !SetCommMask(m_handle, mask)) {
+        m_openFailure = failureOf("SetCommMask");
         closeHandle();
     }
     m_eventThread.reset();
@@ -225,9 +241,11 @@ void TSerial::PortRemoved() {
     if (!m_active) {
         return;
     }
+    // The thread ends first: its handler may be inside a transfer on the handle, which
+    // abandoning it would pull from under it.
     stopEventThread();
-    AbandonHandle(m_handle); // also ends the event thread's wait and a running write
     endEventThread();
+    AbandonHandle(m_handle);
     m_writePending = false;
     m_handle = INVALID_HANDLE_VALUE;
     bindSlots(SlotKind::Closed);
@@ -248,9 +266,11 @@ void TSerial::stopEventThread() {
     }
 }
 
+// Cancelling every transfer on the handle also ends the thread's wait where nothing else did
+// (a port removal clears no mask).
 void TSerial::endEventThread() {
     if (m_eventThread) {
-        m_eventThread->WaitFor();
+        m_eventThread->WaitFor([handle = m_handle] { CancelIoEx(handle, nullptr); });
         m_eventThread.reset();
     }
 }

@@ -6,9 +6,11 @@
 // Threads: everything is used from the GUI thread, except what the event thread of an open
 // component with line-event handlers reads (the handlers, DataSize, EnableEvents,
 // SyncEventHandling, InQueCount), which is safe against the GUI thread's writes. Close, port
-// removal and destruction end that thread before the handle goes (see SerThread.h), so a
-// handler never runs for a closed or destroyed component. Handlers that run in the event thread
-// must not use the transfers while the GUI thread does: they share one Overlapped record.
+// removal and destruction end that thread before the handle goes (see SerThread.h), aborting a
+// transfer that one of its handlers has under way, so a handler never runs for a closed or
+// destroyed component and never keeps a close waiting for the far end. Handlers that run in the
+// event thread must not read while the GUI thread reads, nor write while it writes: all reads
+// share one Overlapped record, all writes another.
 
 #include "COMManager.h"
 #include "EventSlot.h"
@@ -56,7 +58,10 @@ protected:
     std::int32_t m_bufSizeTrm = 2048;
     std::int32_t m_bufSizeRec = 2048;
     TThreadPriority m_threadPriority = TThreadPriority::tpNormal;
+    // The record of the writes; reads have their own, so that a read never waits for a write
+    // that is still under way.
     comm::OVERLAPPED m_overlapped{};
+    comm::OVERLAPPED m_readOverlapped{};
     comm::DCB m_dcb{};
 };
 
@@ -141,6 +146,9 @@ public:
 
     virtual bool Open();
     virtual void Close();
+    // Why the last Open failed: the failing step and the platform's reason (e.g. a line setting
+    // the platform cannot apply). Empty after an open that succeeded.
+    const std::string& OpenFailure() const { return m_openFailure; }
     void QueueCounts(std::uint32_t& inQueue, std::uint32_t& outQueue);
     std::uint32_t InQueCount();
     void PortRemoved() override;
@@ -185,7 +193,7 @@ private:
     // With no handler assigned (as in both programs) the mask is 0 and no thread runs.
     void startEventThread();
     // Asks a running event thread to end; the caller then wakes its wait and calls
-    // endEventThread before the handle goes.
+    // endEventThread before the handle goes, which aborts the thread's transfers until it ended.
     void stopEventThread();
     void endEventThread();
 
@@ -218,6 +226,7 @@ private:
     std::atomic<bool> m_enableEvents{true};
     bool m_syncWait = true;
 
+    std::string m_openFailure;
     std::shared_ptr<TSerThread> m_eventThread;
     // The bytes of a write that runs on after it returned (SyncWait off).
     std::string m_writeBuffer;

@@ -1,6 +1,7 @@
-// The component's transfers. All of them share the one Overlapped record, so at most one is
-// outstanding at a time: a write that was let run on is completed before the next transfer.
-// None returns while the platform may still use memory that belongs to the caller.
+// The component's transfers. Reads share one Overlapped record and writes another, so a read
+// never waits for a write that was let run on; that write is completed before the next write
+// and at the close. None returns while the platform may still use memory that belongs to the
+// caller.
 #include "Serial.h"
 
 #include <algorithm>
@@ -53,24 +54,25 @@ std::uint32_t TSerial::InQueCount() {
 }
 
 // Completes a read that the platform reported as pending. When the caller does not want to
-// wait and the read is still running, it is cancelled: either way it is over before this
-// returns, so the platform never writes into memory that the caller has been given back.
+// wait and the read is still running, it is cancelled (that read alone, not a write under way):
+// either way it is over before this returns, so the platform never writes into memory that the
+// caller has been given back.
 DWORD TSerial::finishPendingRead(bool wait) {
     DWORD done = 0;
-    if (GetOverlappedResult(m_handle, &m_overlapped, &done, wait)) {
+    if (GetOverlappedResult(m_handle, &m_readOverlapped, &done, wait)) {
         return done;
     }
     if (GetLastError() != ERROR_IO_INCOMPLETE) {
         return done;
     }
-    CancelIo(m_handle);
+    CancelIoEx(m_handle, &m_readOverlapped);
     done = 0;
-    GetOverlappedResult(m_handle, &m_overlapped, &done, 1);
+    GetOverlappedResult(m_handle, &m_readOverlapped, &done, 1);
     return done;
 }
 
-// A write that was let run on uses the one Overlapped record and the component's buffer; the
-// next transfer or the close waits for it first.
+// A write that was let run on uses the write record and the component's buffer; the next
+// write or the close waits for it first.
 void TSerial::completePendingWrite() {
     if (!m_writePending) {
         return;
@@ -84,14 +86,13 @@ void TSerial::completePendingWrite() {
 // cut to what the read delivered: a read that ends early must not hand back bytes it never
 // wrote.
 std::string TSerial::readString(bool wait) {
-    completePendingWrite();
     const DWORD waiting = InQueCount();
     if (waiting == 0) {
         return {};
     }
     std::string text(waiting, '\0');
     DWORD read = 0;
-    if (!ReadFile(m_handle, text.data(), waiting, &read, &m_overlapped) &&
+    if (!ReadFile(m_handle, text.data(), waiting, &read, &m_readOverlapped) &&
         GetLastError() == ERROR_IO_PENDING) {
         read = finishPendingRead(wait);
     }
@@ -103,10 +104,9 @@ int TSerial::readBuf(void* buffer, std::uint32_t count, bool wait) {
     if (count == 0) {
         return 0;
     }
-    completePendingWrite();
     const DWORD asked = m_syncWait ? count : std::min<DWORD>(count, InQueCount());
     DWORD read = 0;
-    if (!ReadFile(m_handle, buffer, asked, &read, &m_overlapped) &&
+    if (!ReadFile(m_handle, buffer, asked, &read, &m_readOverlapped) &&
         GetLastError() == ERROR_IO_PENDING) {
         read = finishPendingRead(wait);
     }

@@ -9,6 +9,7 @@ namespace comm {
 namespace {
 
 thread_local DWORD t_lastError = ERROR_SUCCESS;
+thread_local std::string t_lastReason;
 Backend* g_installed = nullptr;
 
 std::string lower(std::string s) {
@@ -229,6 +230,14 @@ DWORD GetLastError() {
 }
 void SetLastError(DWORD err) {
     t_lastError = err;
+    t_lastReason.clear();
+}
+void SetLastError(DWORD err, const std::string& reason) {
+    t_lastError = err;
+    t_lastReason = reason;
+}
+std::string LastErrorReason() {
+    return t_lastReason;
 }
 
 HANDLE CreateFileA(const std::string& name, DWORD access, DWORD share, void* /*security*/,
@@ -273,6 +282,9 @@ BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) {
 }
 BOOL CancelIo(HANDLE h) {
     return backend().CancelIo(h);
+}
+BOOL CancelIoEx(HANDLE h, OVERLAPPED* ov) {
+    return backend().CancelIoEx(h, ov);
 }
 BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) {
     return backend().GetDefaultCommConfigA(name, cc, size);

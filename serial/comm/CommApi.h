@@ -32,6 +32,7 @@ inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 inline constexpr DWORD ERROR_BAD_COMMAND = 22;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
@@ -174,6 +175,10 @@ public:
     virtual BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) = 0;
     // Cancels the transfers of this thread that are still pending on the handle.
     virtual BOOL CancelIo(HANDLE h) = 0;
+    // Cancels, from any thread, the transfer pending with that record; with no record, every
+    // transfer and line-event wait pending on the handle, whichever thread started it. Both
+    // end with ERROR_OPERATION_ABORTED (or what they had done so far).
+    virtual BOOL CancelIoEx(HANDLE h, OVERLAPPED* ov) = 0;
     virtual BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) = 0;
     virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;
     // Discards queued output (PURGE_TXCLEAR) and aborts a write in progress (PURGE_TXABORT);
@@ -204,6 +209,11 @@ Backend& platformBackend();
 
 DWORD GetLastError();
 void SetLastError(DWORD err);
+// A backend that refuses a request for a reason the error code cannot tell (a line setting the
+// platform cannot apply) sets the code with a text that names it; SetLastError alone clears it.
+void SetLastError(DWORD err, const std::string& reason);
+// The text set with the last error of this thread; empty when the error came without one.
+std::string LastErrorReason();
 
 // The free functions the component calls; each forwards to backend().
 HANDLE CreateFileA(const std::string& name, DWORD access, DWORD share, void* security,
@@ -221,6 +231,7 @@ BOOL WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* written, OVERLAPPE
 BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred, BOOL wait);
 BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat);
 BOOL CancelIo(HANDLE h);
+BOOL CancelIoEx(HANDLE h, OVERLAPPED* ov);
 BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size);
 BOOL GetVersionExA(OSVERSIONINFOA* info);
 BOOL PurgeComm(HANDLE h, DWORD flags);

@@ -21,6 +21,7 @@
     X(GENERIC_READ) X(GENERIC_WRITE) X(OPEN_EXISTING) X(FILE_ATTRIBUTE_NORMAL)                     \
     X(FILE_FLAG_OVERLAPPED)                                                                        \
     X(ERROR_SUCCESS) X(ERROR_FILE_NOT_FOUND) X(ERROR_ACCESS_DENIED) X(ERROR_INVALID_HANDLE)        \
+    X(ERROR_NOT_SUPPORTED)                                                                         \
     X(ERROR_BAD_COMMAND) X(ERROR_SHARING_VIOLATION) X(ERROR_INSUFFICIENT_BUFFER)                   \
     X(ERROR_GEN_FAILURE) X(ERROR_INVALID_PARAMETER) X(ERROR_OPERATION_ABORTED)                     \
     X(ERROR_IO_INCOMPLETE) X(ERROR_IO_PENDING) X(ERROR_DEVICE_REMOVED)                             \

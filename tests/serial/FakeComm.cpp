@@ -283,6 +283,18 @@ BOOL FakeComm::CancelIo(HANDLE h) {
     return 1;
 }
 
+BOOL FakeComm::CancelIoEx(HANDLE h, OVERLAPPED* ov) {
+    {
+        std::lock_guard lock(m_mutex);
+        record({"CancelIoEx", {}, {h, reinterpret_cast<long long>(ov)}});
+        if (!ov) {
+            ++m_maskEpoch; // a pending wait ends too
+        }
+    }
+    m_changed.notify_all();
+    return 1;
+}
+
 BOOL FakeComm::GetDefaultCommConfigA(const std::string& name, COMMCONFIG*, DWORD* size) {
     std::lock_guard lock(m_mutex);
     record({"GetDefaultCommConfig", name, {*size}});

@@ -84,6 +84,7 @@ public:
                                    comm::BOOL wait) override;
     comm::BOOL ClearCommError(comm::HANDLE h, comm::DWORD* errors, comm::COMSTAT* stat) override;
     comm::BOOL CancelIo(comm::HANDLE h) override;
+    comm::BOOL CancelIoEx(comm::HANDLE h, comm::OVERLAPPED* ov) override;
     comm::BOOL GetDefaultCommConfigA(const std::string& name, comm::COMMCONFIG* cc,
                                      comm::DWORD* size) override;
     comm::BOOL GetVersionExA(comm::OSVERSIONINFOA* info) override;
@@ -101,7 +102,7 @@ private:
     std::condition_variable m_changed;
     std::deque<comm::DWORD> m_events;
     comm::DWORD m_mask = 0;
-    unsigned m_maskEpoch = 0; // counts SetCommMask and AbandonHandle calls
+    unsigned m_maskEpoch = 0; // counts what ends a wait: SetCommMask, AbandonHandle, CancelIoEx
     int m_waits = 0;
     comm::Backend* m_previous = nullptr;
     comm::DWORD m_pendingCount = 0;

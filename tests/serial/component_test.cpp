@@ -353,6 +353,10 @@ TEST_P(SerialOpenFailure, AFailedStepClosesTheHandleAndSkipsTheRest) {
     }
     EXPECT_EQ(world.comm.names(), expected);
     EXPECT_EQ(s.WriteString("x"), 0);
+    EXPECT_EQ(s.OpenFailure(), step + ": Fehler 5");
+    world.comm.failures.clear();
+    EXPECT_TRUE(s.Open());
+    EXPECT_EQ(s.OpenFailure(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, SerialOpenFailure,

@@ -8,7 +8,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
@@ -376,7 +378,7 @@ TEST_F(PtyTest, FramingReachesTheTerminalAndReadsBack) {
         {TDataBits::db_7, TParityBit::even, TStopBits::sb_2, CS7 | PARENB | CSTOPB},
         {TDataBits::db_8, TParityBit::odd, TStopBits::sb_1, CS8 | PARENB | PARODD},
         {TDataBits::db_6, TParityBit::mark, TStopBits::sb_1, CS6 | PARENB | PARODD | CMSPAR},
-        {TDataBits::db_5, TParityBit::space, TStopBits::sb_2, CS5 | PARENB | CMSPAR | CSTOPB},
+        {TDataBits::db_5, TParityBit::space, TStopBits::sb_15, CS5 | PARENB | CMSPAR | CSTOPB},
         {TDataBits::db_8, TParityBit::none, TStopBits::sb_1, CS8},
     };
     TSerial serial;
@@ -402,7 +404,8 @@ TEST_F(PtyTest, FramingReachesTheTerminalAndReadsBack) {
         termios record{};
         ASSERT_TRUE(comm::posix::applyDcb(asked, record));
         EXPECT_EQ(record.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), c.cflags);
-        EXPECT_EQ((record.c_iflag & INPCK) != 0, c.parity != TParityBit::none);
+        // A byte with a parity error is handed out as it came, not as 0x00.
+        EXPECT_EQ(record.c_iflag & (INPCK | IGNPAR | PARMRK), 0u);
         comm::DCB back{};
         comm::posix::readDcb(record, back);
         EXPECT_EQ(back.ByteSize, asked.ByteSize);
@@ -470,23 +473,229 @@ TEST(LineEvents, ModemLinesCountersAndQueuesBecomeTheirEventBits) {
     a.modem = TIOCM_CTS | TIOCM_RI;
     LineSnapshot b = a;
     EXPECT_EQ(lineEvents(a, b, false), 0u);
-    b.inQueue = 1;
+    b.arrived = 1;
+    b.eventChars = 1;
     b.modem = TIOCM_DSR | TIOCM_CD; // CTS dropped, DSR and DCD raised, the ring ended
     b.counts.brk = 1;
     b.counts.frame = 2;
-    EXPECT_EQ(lineEvents(a, b, false), comm::EV_RXCHAR | comm::EV_CTS | comm::EV_DSR |
-                                           comm::EV_RLSD | comm::EV_RING | comm::EV_BREAK |
-                                           comm::EV_ERR);
+    EXPECT_EQ(lineEvents(a, b, false), comm::EV_RXCHAR | comm::EV_RXFLAG | comm::EV_CTS |
+                                           comm::EV_DSR | comm::EV_RLSD | comm::EV_RING |
+                                           comm::EV_BREAK | comm::EV_ERR);
     EXPECT_EQ(lineEvents(b, a, false), comm::EV_CTS | comm::EV_DSR | comm::EV_RLSD |
                                            comm::EV_BREAK |
                                            comm::EV_ERR); // a ring begins: no event
     LineSnapshot noLines = b;
     noLines.haveModem = noLines.haveCounts = false; // a pseudo-terminal
-    EXPECT_EQ(lineEvents(a, noLines, false), comm::EV_RXCHAR);
+    EXPECT_EQ(lineEvents(a, noLines, false), comm::EV_RXCHAR | comm::EV_RXFLAG);
+    // Pulses shorter than the time between two looks: the lines read the same, the driver
+    // counted the changes.
+    LineSnapshot pulsed = a;
+    pulsed.counts.cts = pulsed.counts.dsr = pulsed.counts.dcd = 2;
+    pulsed.counts.rng = 1;
+    EXPECT_EQ(lineEvents(a, pulsed, false),
+              comm::EV_CTS | comm::EV_DSR | comm::EV_RLSD | comm::EV_RING);
     EXPECT_EQ(lineEvents(a, a, true), comm::EV_TXEMPTY);
     b = a;
     b.outQueue = 5;
     EXPECT_EQ(lineEvents(a, b, true), 0u); // still sending
+}
+
+} // namespace
+
+namespace {
+
+// Runs an action after a while unless it is called off first; joined on destruction. Lets the
+// far end end a transfer late, so that code which waits for it fails a timing check instead of
+// hanging the test.
+class Later {
+public:
+    Later(std::chrono::milliseconds after, std::function<void()> action)
+        : m_thread([this, after, action = std::move(action)] {
+              std::unique_lock lock(m_mutex);
+              if (!m_called.wait_for(lock, after, [this] { return m_off; })) {
+                  action();
+              }
+          }) {}
+    ~Later() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_off = true;
+        }
+        m_called.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_called;
+    bool m_off = false;
+    std::thread m_thread;
+};
+
+// A handler of the event thread blocked in a transfer that only the far end could end (a read
+// without timeout, a write nobody takes) neither keeps Close or a port removal waiting nor
+// races them: the transfer is ended, the handler returns, then the handle goes.
+TEST_F(PtyTest, CloseAndRemovalEndAHandlerBlockedInATransfer) {
+    struct Case {
+        bool write;
+        bool removal;
+        PtyPort* port;
+    };
+    const std::string big(300000, 'w');
+    for (const Case c : {Case{false, false, &com1}, Case{true, false, &com1},
+                         Case{false, true, &com1}, Case{true, true, &com3}}) {
+        SCOPED_TRACE(std::to_string(c.write) + std::to_string(c.removal));
+        TSerial serial;
+        serial.setCOMPort(c.port->number());
+        std::atomic<bool> inside{false};
+        std::atomic<long> result{-1};
+        serial.OnRxChar = [&](TObject*) {
+            if (inside.exchange(true)) {
+                return;
+            }
+            char buf[64];
+            result = c.write ? serial.WriteString(big) : serial.ReadBuf(buf, sizeof buf);
+        };
+        ASSERT_TRUE(serial.Open());
+        ASSERT_TRUE(c.port->write("go"));
+        ASSERT_TRUE(waitUntil([&] { return inside.load(); }));
+        std::this_thread::sleep_for(50ms); // the transfer is under way
+        Later farEnd(3s, [&] {
+            c.write ? (void)c.port->read(big.size(), 5000)
+                    : (void)c.port->write(std::string(64, 'r'));
+        });
+        const auto start = std::chrono::steady_clock::now();
+        if (c.removal) {
+            folder.hide(c.port->number());
+            EXPECT_TRUE(registry->Rescan());
+        } else {
+            serial.Close();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+        EXPECT_FALSE(serial.Active());
+        EXPECT_GE(result.load(), 0); // the handler has returned
+        EXPECT_LT(result.load(), c.write ? static_cast<long>(big.size()) : 64);
+    }
+}
+
+// Bytes that arrive while a handler works are signalled: also when the wait took them off the
+// device after the handler had emptied the queue, and an event character that the handler's
+// own read took straight from the device.
+TEST_F(PtyTest, BytesAndEventCharactersArrivingWhileAHandlerWorksAreSignalled) {
+    TSerial serial;
+    std::mutex mutex;
+    std::string received;
+    std::atomic<int> calls{0};
+    std::atomic<int> eventChars{0};
+    std::atomic<bool> workFirst{false};
+    serial.OnRxChar = [&](TObject*) {
+        const bool slow = ++calls == 1;
+        if (slow && workFirst) {
+            std::this_thread::sleep_for(60ms);
+        }
+        const std::string bytes = serial.ReadString();
+        {
+            std::lock_guard lock(mutex);
+            received += bytes;
+        }
+        if (slow && !workFirst) {
+            std::this_thread::sleep_for(60ms);
+        }
+    };
+    serial.OnEventChar = [&](TObject*) { ++eventChars; };
+    auto receivedIs = [&](const std::string& text) {
+        return waitUntil([&] {
+            std::lock_guard lock(mutex);
+            return received == text;
+        });
+    };
+    ASSERT_TRUE(serial.Open());
+    ASSERT_TRUE(com1.write("abcdef"));
+    ASSERT_TRUE(waitUntil([&] { return calls == 1; }));
+    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(com1.write("xy"));
+    EXPECT_TRUE(receivedIs("abcdefxy"));
+
+    calls = 0;
+    workFirst = true;
+    ASSERT_TRUE(com1.write("abc"));
+    ASSERT_TRUE(waitUntil([&] { return calls == 1; }));
+    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(com1.write("d\r"));
+    EXPECT_TRUE(receivedIs("abcdefxyabcd\r"));
+    EXPECT_TRUE(waitUntil([&] { return eventChars == 1; }));
+}
+
+// Without SyncWait a write the far end does not take runs on; a read meanwhile hands out what
+// waits at once.
+TEST_F(PtyTest, AReadNeverWaitsForAWriteStillUnderWay) {
+    TSerial serial;
+    serial.setSyncWait(false);
+    ASSERT_TRUE(serial.Open());
+    const std::string big(300000, 'q');
+    EXPECT_EQ(serial.WriteString(big), static_cast<int>(big.size()));
+    Later farEnd(3s, [&] { (void)com1.read(big.size(), 5000); });
+    ASSERT_TRUE(com1.write("rs"));
+    ASSERT_TRUE(waitUntil([&] { return serial.InQueCount() == 2; }));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(serial.ReadString(), "rs");
+    ASSERT_TRUE(com1.write("t"));
+    ASSERT_TRUE(waitUntil([&] { return serial.InQueCount() == 1; }));
+    char byte = 0;
+    EXPECT_EQ(serial.ReadBuf(&byte, 1), 1);
+    EXPECT_EQ(byte, 't');
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+}
+
+} // namespace
+
+namespace {
+
+// What Linux cannot carry out is refused at the open with its reason, never dropped; the
+// programs' own settings open.
+TEST_F(PtyTest, SettingsThePlatformCannotApplyAreRefusedWithTheirReason) {
+    using Set = std::function<void(TSerial&)>;
+    const std::pair<Set, std::string> refused[] = {
+        {[](TSerial& s) { s.setStopBits(TStopBits::sb_15); },
+         "1,5 Stoppbits gibt es nur mit 5 Datenbits"},
+        {[](TSerial& s) {
+             s.setDataBits(TDataBits::db_5);
+             s.setStopBits(TStopBits::sb_2);
+         },
+         "2 Stoppbits gibt es nicht mit 5 Datenbits"},
+        {[](TSerial& s) { s.setDataBits(TDataBits::db_4); }, "nur 5 bis 8 Datenbits sind möglich"},
+        {[](TSerial& s) { s.setHandshakeDtrDsr(true); },
+         "DTR/DSR-Handshake wird unter Linux nicht unterstützt"},
+        {[](TSerial& s) { s.setUseErrorChar(true); },
+         "Ersatzzeichen für gestörte Bytes wird unter Linux nicht unterstützt"},
+        {[](TSerial& s) { s.setEliminateNullChar(true); },
+         "Verwerfen von Nullbytes wird unter Linux nicht unterstützt"},
+        {[](TSerial& s) { s.setAbortOnError(true); },
+         "Abbruch bei Leitungsfehlern wird unter Linux nicht unterstützt"},
+    };
+    for (const auto& [set, reason] : refused) {
+        TSerial serial;
+        set(serial);
+        EXPECT_FALSE(serial.Open());
+        EXPECT_EQ(serial.OpenFailure(), "SetCommState: " + reason);
+    }
+    const Set opens[] = {
+        [](TSerial& s) { s.setBaudrate(TBaudrate::br_115200); },
+        [](TSerial& s) { s.setHandshakeRtsCts(true); },
+        [](TSerial& s) {
+            s.setHandshakeXOnXOff(true);
+            s.setContinueOnXOff(true);
+        },
+        [](TSerial& s) {
+            s.setDataBits(TDataBits::db_5);
+            s.setStopBits(TStopBits::sb_15);
+        },
+    };
+    for (const Set& set : opens) {
+        TSerial serial;
+        set(serial);
+        EXPECT_TRUE(serial.Open()) << serial.OpenFailure();
+    }
 }
 
 } // namespace

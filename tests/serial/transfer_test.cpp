@@ -72,8 +72,8 @@ TEST_F(Transfers, APendingReadIsCompletedWaitingAsSyncWaitSays) {
     EXPECT_EQ(world.comm.count("CancelIo"), 0);
 }
 
-// Without SyncWait a pending read still running is cancelled and completed before the call
-// returns, so the platform never writes into a text that has been handed back.
+// Without SyncWait a pending read still running is cancelled (that read alone) and completed
+// before the call returns, so the platform never writes into a text that has been handed back.
 TEST_F(Transfers, AReadThatIsStillRunningIsCancelledWhenNotWaiting) {
     serial.setSyncWait(false);
     world.comm.rx = "slow";
@@ -82,8 +82,9 @@ TEST_F(Transfers, AReadThatIsStillRunningIsCancelledWhenNotWaiting) {
     EXPECT_EQ(serial.ReadString(), "slow");
     EXPECT_EQ(world.comm.names(),
               (std::vector<std::string>{"ClearCommError", "ReadFile", "GetOverlappedResult",
-                                        "CancelIo", "GetOverlappedResult"}));
+                                        "CancelIoEx", "GetOverlappedResult"}));
     EXPECT_EQ(world.comm.calls[2].args[1], 0);
+    EXPECT_EQ(world.comm.calls[3].args[1], world.comm.calls[1].args[2]); // the read's record
     EXPECT_EQ(world.comm.calls[4].args[1], 1);
 }
 
@@ -135,13 +136,16 @@ TEST_F(Transfers, AWaitingWriteCompletesAndANonWaitingOneReturnsAtOnce) {
     EXPECT_EQ(world.comm.last("GetOverlappedResult")->args[1], 0);
     EXPECT_EQ(world.comm.tx, "abcd");
 
-    // The next transfer, and the close, wait for it first; it is never cancelled.
+    // A read meanwhile does not wait for it; the next write, and the close, do.
+    world.comm.clear();
     world.comm.rx = "r";
     EXPECT_EQ(serial.ReadString(), "r");
+    EXPECT_EQ(world.comm.names(), (std::vector<std::string>{"ClearCommError", "ReadFile"}));
+    EXPECT_EQ(world.comm.tx, "abcd");
+    EXPECT_EQ(serial.WriteBuf("gh", 2), 2);
     EXPECT_EQ(world.comm.tx, "abcdef");
     EXPECT_EQ(world.comm.calls[2].name, "GetOverlappedResult");
     EXPECT_EQ(world.comm.calls[2].args[1], 1);
-    EXPECT_EQ(serial.WriteBuf("gh", 2), 2);
     world.comm.clear();
     serial.Close();
     EXPECT_EQ(world.comm.tx, "abcdefgh");
@@ -150,7 +154,7 @@ TEST_F(Transfers, AWaitingWriteCompletesAndANonWaitingOneReturnsAtOnce) {
     EXPECT_EQ(world.comm.count("CancelIo"), 0);
 }
 
-TEST_F(Transfers, EveryTransferUsesTheOneOverlappedRecord) {
+TEST_F(Transfers, ReadsShareOneOverlappedRecordAndWritesAnother) {
     world.comm.rx = "ab";
     serial.ReadString();
     serial.WriteString("c");
@@ -158,14 +162,17 @@ TEST_F(Transfers, EveryTransferUsesTheOneOverlappedRecord) {
     world.comm.rx = "d";
     serial.ReadBuf(&b, 1);
     serial.WriteBuf("e", 1);
-    std::set<long long> records;
+    std::set<long long> reads;
+    std::set<long long> writes;
     for (const auto& c : world.comm.calls) {
         if (c.name == "ReadFile" || c.name == "WriteFile") {
-            records.insert(c.args[2]);
+            (c.name == "ReadFile" ? reads : writes).insert(c.args[2]);
         }
     }
-    EXPECT_EQ(records.size(), 1u);
-    EXPECT_NE(*records.begin(), 0);
+    EXPECT_EQ(reads.size(), 1u);
+    EXPECT_EQ(writes.size(), 1u);
+    EXPECT_NE(*reads.begin(), *writes.begin());
+    EXPECT_NE(*reads.begin(), 0);
 }
 
 TEST_F(Transfers, QueueCountsComeFromTheStatusAndIgnoreTheErrorFlags) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,7 +19,11 @@ namespace comm::posix {
 
 // What the line-event wait compares between two looks at the line.
 struct LineSnapshot {
-    int inQueue = 0; // the driver's queue plus the bytes the wait has taken in
+    // Every byte the device has delivered since the port was opened (those read off it and
+    // those in its queue), and the event characters among those read off it. Counts of
+    // arrivals, not queue levels: a handler that reads meanwhile hides no new byte.
+    std::uint64_t arrived = 0;
+    std::uint64_t eventChars = 0;
     int outQueue = 0;
     int modem = 0;
     bool haveModem = false;
@@ -28,23 +33,36 @@ struct LineSnapshot {
     bool haveCounts = false;
 };
 
-// The events between two looks at the line: new bytes, the transmit queue emptied after a
-// write, CTS, DSR and DCD changes, the end of a ring, a break and line errors (the driver's
-// counters). Lines and counters that either look lacks report nothing.
+// The events between two looks at the line: new bytes, new event characters, the transmit
+// queue emptied after a write, CTS, DSR and DCD changes, the end of a ring, a break and line
+// errors. The driver's counters also catch a modem line that changed and changed back between
+// two looks. Lines and counters that either look lacks report nothing.
 DWORD lineEvents(const LineSnapshot& before, const LineSnapshot& now, bool txPending);
+
+// Ends the reads or the writes under way on a port from any thread (CancelIoEx, PurgeComm's
+// abort flags): a transfer notes the count when it starts and gives up once it has changed;
+// the descriptor, which it polls beside the device, wakes it.
+struct AbortSignal {
+    AbortSignal();
+    ~AbortSignal();
+    AbortSignal(const AbortSignal&) = delete;
+    AbortSignal& operator=(const AbortSignal&) = delete;
+    void fire();
+    // Empties the descriptor after a poll found it readable.
+    void drain() const;
+    std::atomic<unsigned> count{0};
+    const int fd; // an eventfd
+};
 
 // A write that did not fit into the driver's queue at once: a helper thread finishes it while
 // the caller goes on, as an overlapped write does on Windows. The bytes stay the caller's until
 // GetOverlappedResult reports the write complete.
 struct PendingWrite {
-    PendingWrite();
-    ~PendingWrite();
     const OVERLAPPED* ov = nullptr;
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false; // guarded by mutex
     DWORD sent = 0;    // guarded by mutex; valid once done
-    int abortFd = -1;  // an eventfd that ends the helper's wait (purge, cancel, close)
     std::thread helper;
 };
 
@@ -67,6 +85,9 @@ struct PortState {
 
     // Takes the bytes from the receive buffer first, then from the device. With ioMutex held.
     long readLocked(unsigned char* buf, DWORD count);
+    // Every read off the device goes through here, so that each byte is counted as arrived and
+    // each event character is seen, whoever reads it. With ioMutex held.
+    long readDeviceLocked(unsigned char* buf, std::size_t count);
     // The receive-queue count: buffered bytes plus the driver's. With ioMutex held.
     int inQueueLocked() const;
     LineSnapshot snapshotLocked() const;
@@ -92,10 +113,17 @@ struct PortState {
     // sleep until new bytes come rather than poll): handed out before the device's own queue.
     // Guarded by ioMutex.
     std::string rxBuffer;
-    // Used by the thread that transfers (and by purge, cancel and close on that thread).
+    // What readDeviceLocked has counted. Guarded by ioMutex.
+    std::uint64_t takenOff = 0;
+    std::uint64_t eventCharsTaken = 0;
+    // Used only by the thread that writes, and by the close once no other thread transfers.
     std::unique_ptr<PendingWrite> pendingWrite;
+    // The record of the write a helper finishes, for a cancel from another thread.
+    std::atomic<const OVERLAPPED*> pendingWriteRecord{nullptr};
     // Stops a pending write's helper and waits for it.
     void endPendingWrite();
+    AbortSignal rxAbort;
+    AbortSignal txAbort;
     // The line as it was when the mask was set or the last wait ended: like Windows, events
     // that happen between two waits are not lost. Guarded by ioMutex.
     LineSnapshot baseline;

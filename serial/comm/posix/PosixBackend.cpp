@@ -262,9 +262,15 @@ BOOL PosixBackend::SetCommState(HANDLE h, const DCB* dcb) {
     if (tcgetattr(state->fd, &tio) != 0) {
         return fail(errorOfErrno(errno));
     }
-    if (!dcb || dcb->BaudRate == 0 || !applyDcb(*dcb, tio)) {
+    if (!dcb || dcb->BaudRate == 0) {
         return fail(ERROR_INVALID_PARAMETER);
     }
+    // A setting this platform cannot carry out is refused with its reason, never dropped.
+    if (const Refusal refusal = refusedDcb(*dcb)) {
+        SetLastError(refusal.error, refusal.reason);
+        return 0;
+    }
+    applyDcb(*dcb, tio);
     if (tcsetattr(state->fd, TCSANOW, &tio) != 0) {
         return fail(ERROR_INVALID_PARAMETER);
     }
@@ -336,9 +342,25 @@ BOOL PosixBackend::CancelIo(HANDLE h) {
     if (!state) {
         return fail(ERROR_INVALID_HANDLE);
     }
-    if (state->pendingWrite) {
-        const std::uint64_t one = 1;
-        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
+    if (state->pendingWriteRecord.load()) {
+        state->txAbort.fire();
+    }
+    return 1;
+}
+
+// Another thread's read or write runs inside ReadFile or a write's helper here: both give up at
+// the abort, with what they have done so far; a line-event wait returns with an empty mask.
+BOOL PosixBackend::CancelIoEx(HANDLE h, OVERLAPPED* ov) {
+    const auto state = find(h);
+    if (!state) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    if (!ov) {
+        state->rxAbort.fire();
+        state->txAbort.fire();
+        state->wake(true);
+    } else if (ov == state->pendingWriteRecord.load()) {
+        state->txAbort.fire();
     }
     return 1;
 }
@@ -348,9 +370,11 @@ BOOL PosixBackend::PurgeComm(HANDLE h, DWORD flags) {
     if (!state) {
         return 0;
     }
-    if ((flags & PURGE_TXABORT) && state->pendingWrite) {
-        const std::uint64_t one = 1;
-        (void)!::write(state->pendingWrite->abortFd, &one, sizeof one);
+    if (flags & PURGE_TXABORT) {
+        state->txAbort.fire();
+    }
+    if (flags & PURGE_RXABORT) {
+        state->rxAbort.fire();
     }
     std::lock_guard io(state->ioMutex);
     const bool tx = (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) != 0;
@@ -362,6 +386,11 @@ BOOL PosixBackend::PurgeComm(HANDLE h, DWORD flags) {
         dropHeldBackOutput(state->fd);
     }
     if (rx) {
+        // The dropped bytes have arrived all the same: the count of arrivals never goes back.
+        int queued = 0;
+        if (ioctl(state->fd, TIOCINQ, &queued) == 0 && queued > 0) {
+            state->takenOff += static_cast<std::uint64_t>(queued);
+        }
         (void)tcflush(state->fd, TCIFLUSH);
     }
     return 1;

@@ -38,6 +38,7 @@ public:
     BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transferred, BOOL wait) override;
     BOOL ClearCommError(HANDLE h, DWORD* errors, COMSTAT* stat) override;
     BOOL CancelIo(HANDLE h) override;
+    BOOL CancelIoEx(HANDLE h, OVERLAPPED* ov) override;
     BOOL GetDefaultCommConfigA(const std::string& name, COMMCONFIG* cc, DWORD* size) override;
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
     BOOL PurgeComm(HANDLE h, DWORD flags) override;

@@ -103,10 +103,16 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
     }
     auto* bytes = static_cast<unsigned char*>(buf);
     const Deadlines d = readDeadlines(state->timeouts, count);
+    const unsigned aborts = state->rxAbort.count;
     DWORD got = 0;
     auto lastByte = Clock::now();
     bool ready = false; // poll() just said there is something to read
+    bool aborted = false;
     while (got < count) {
+        if (state->rxAbort.count != aborts) {
+            aborted = true;
+            break;
+        }
         long n = 0;
         int err = 0;
         {
@@ -136,19 +142,25 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
         if (wait == 0) {
             break;
         }
-        pollfd p{state->fd, POLLIN, 0};
-        const int r = ::poll(&p, 1, wait);
-        if (r > 0 && hungUp(p.revents) && !(p.revents & POLLIN)) {
+        pollfd p[2] = {{state->fd, POLLIN, 0}, {state->rxAbort.fd, POLLIN, 0}};
+        const int r = ::poll(p, 2, wait);
+        if (r > 0 && hungUp(p[0].revents) && !(p[0].revents & POLLIN)) {
             state->gone = true;
             break;
         }
-        ready = r > 0 && (p.revents & POLLIN);
+        if (r > 0 && (p[1].revents & POLLIN)) {
+            state->rxAbort.drain();
+        }
+        ready = r > 0 && (p[0].revents & POLLIN);
     }
     if (state->gone) {
         state->release();
     }
     if (got == 0 && (state->gone || state->released)) {
         return fail(ERROR_DEVICE_REMOVED);
+    }
+    if (got == 0 && aborted) {
+        return fail(ERROR_OPERATION_ABORTED);
     }
     if (read) {
         *read = got;
@@ -157,22 +169,33 @@ BOOL PosixBackend::ReadFile(HANDLE h, void* buf, DWORD count, DWORD* read, OVERL
     return 1;
 }
 
-PendingWrite::PendingWrite() : abortFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+AbortSignal::AbortSignal() : fd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
-PendingWrite::~PendingWrite() {
-    if (abortFd >= 0) {
-        ::close(abortFd);
+AbortSignal::~AbortSignal() {
+    if (fd >= 0) {
+        ::close(fd);
     }
+}
+
+void AbortSignal::fire() {
+    ++count;
+    const std::uint64_t one = 1;
+    (void)!::write(fd, &one, sizeof one);
+}
+
+void AbortSignal::drain() const {
+    std::uint64_t fired = 0;
+    (void)!::read(fd, &fired, sizeof fired);
 }
 
 void PortState::endPendingWrite() {
     if (!pendingWrite) {
         return;
     }
-    const std::uint64_t one = 1;
-    (void)!::write(pendingWrite->abortFd, &one, sizeof one);
+    txAbort.fire();
     pendingWrite->helper.join();
     pendingWrite.reset();
+    pendingWriteRecord = nullptr;
 }
 
 namespace {
@@ -191,11 +214,12 @@ WriteLimit writeLimit(const COMMTIMEOUTS& t, DWORD count) {
     return limit;
 }
 
-// Writes until everything is out, the time is up, the device hangs up or (wait false) the
-// driver's queue is full. With abortFd, a signal there ends the wait too.
+// Writes until everything is out, the time is up, the device hangs up, the writes are aborted
+// (the abort count is no longer the one noted at the start) or (wait false) the driver's queue
+// is full.
 DWORD writeSome(PortState& state, const unsigned char* bytes, DWORD count, DWORD sent,
-                const WriteLimit& limit, bool wait, int abortFd = -1) {
-    while (sent < count && !state.released) {
+                const WriteLimit& limit, bool wait, unsigned aborts) {
+    while (sent < count && !state.released && state.txAbort.count == aborts) {
         const ssize_t n = ::write(state.fd, bytes + sent, count - sent);
         if (n > 0) {
             sent += static_cast<DWORD>(n);
@@ -212,14 +236,14 @@ DWORD writeSome(PortState& state, const unsigned char* bytes, DWORD count, DWORD
         if (!wait || ms == 0) {
             break;
         }
-        pollfd p[2] = {{state.fd, POLLOUT, 0}, {abortFd, POLLIN, 0}};
-        if (::poll(p, abortFd >= 0 ? 2 : 1, ms) > 0) {
+        pollfd p[2] = {{state.fd, POLLOUT, 0}, {state.txAbort.fd, POLLIN, 0}};
+        if (::poll(p, 2, ms) > 0) {
             if (hungUp(p[0].revents)) {
                 state.gone = true;
                 break;
             }
             if (p[1].revents & POLLIN) {
-                break;
+                state.txAbort.drain();
             }
         }
     }
@@ -264,16 +288,17 @@ BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* writ
     state->endPendingWrite(); // a caller that did not complete the last one
     const auto* bytes = static_cast<const unsigned char*>(buf);
     const WriteLimit limit = writeLimit(state->timeouts, count);
-    const DWORD sent = writeSome(*state, bytes, count, 0, limit, ov == nullptr);
-    if (sent == count || !ov || state->gone || state->released ||
+    const unsigned aborts = state->txAbort.count;
+    const DWORD sent = writeSome(*state, bytes, count, 0, limit, ov == nullptr, aborts);
+    if (sent == count || !ov || state->gone || state->released || state->txAbort.count != aborts ||
         (limit.hasTotal && msUntil(limit.total) == 0)) {
         return finishWrite(*state, sent, written, ov);
     }
     auto pending = std::make_unique<PendingWrite>();
     pending->ov = ov;
     PendingWrite* p = pending.get();
-    pending->helper = std::thread([state, p, bytes, count, sent, limit] {
-        const DWORD total = writeSome(*state, bytes, count, sent, limit, true, p->abortFd);
+    pending->helper = std::thread([state, p, bytes, count, sent, limit, aborts] {
+        const DWORD total = writeSome(*state, bytes, count, sent, limit, true, aborts);
         {
             std::lock_guard lock(p->mutex);
             p->sent = total;
@@ -282,6 +307,7 @@ BOOL PosixBackend::WriteFile(HANDLE h, const void* buf, DWORD count, DWORD* writ
         p->finished.notify_all();
     });
     state->pendingWrite = std::move(pending);
+    state->pendingWriteRecord = ov;
     return fail(ERROR_IO_PENDING);
 }
 
@@ -319,6 +345,7 @@ BOOL PosixBackend::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, DWORD* transfer
     }
     p->helper.join();
     state->pendingWrite.reset();
+    state->pendingWriteRecord = nullptr;
     return finishWrite(*state, sent, transferred, ov);
 }
 
@@ -365,7 +392,17 @@ long PortState::readLocked(unsigned char* buf, DWORD count) {
         rxBuffer.erase(0, buffered);
         return buffered;
     }
-    return ::read(fd, buf, count);
+    return readDeviceLocked(buf, count);
+}
+
+long PortState::readDeviceLocked(unsigned char* buf, std::size_t count) {
+    const ssize_t n = ::read(fd, buf, count);
+    if (n > 0) {
+        takenOff += static_cast<std::uint64_t>(n);
+        eventCharsTaken += static_cast<std::uint64_t>(
+            std::count(buf, buf + n, static_cast<unsigned char>(dcb.EvtChar)));
+    }
+    return n;
 }
 
 int PortState::inQueueLocked() const {
@@ -378,7 +415,12 @@ int PortState::inQueueLocked() const {
 
 LineSnapshot PortState::snapshotLocked() const {
     LineSnapshot s;
-    s.inQueue = inQueueLocked();
+    int queued = 0;
+    if (ioctl(fd, TIOCINQ, &queued) != 0) {
+        queued = 0;
+    }
+    s.arrived = takenOff + static_cast<std::uint64_t>(std::max(queued, 0));
+    s.eventChars = eventCharsTaken;
     if (ioctl(fd, TIOCOUTQ, &s.outQueue) != 0) {
         s.outQueue = 0;
     }
@@ -402,9 +444,8 @@ constexpr int kLookMs = 10;
 
 DWORD lineEvents(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
     DWORD ev = 0;
-    if (b.inQueue > a.inQueue) {
-        ev |= EV_RXCHAR;
-    }
+    ev |= b.arrived > a.arrived ? EV_RXCHAR : 0;
+    ev |= b.eventChars > a.eventChars ? EV_RXFLAG : 0;
     if (txPending && b.outQueue == 0) {
         ev |= EV_TXEMPTY;
     }
@@ -417,6 +458,11 @@ DWORD lineEvents(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
     }
 #if defined(TIOCGICOUNT)
     if (a.haveCounts && b.haveCounts) {
+        // A pulse shorter than the time between two looks shows only in these.
+        ev |= b.counts.cts != a.counts.cts ? EV_CTS : 0;
+        ev |= b.counts.dsr != a.counts.dsr ? EV_DSR : 0;
+        ev |= b.counts.dcd != a.counts.dcd ? EV_RLSD : 0;
+        ev |= b.counts.rng != a.counts.rng ? EV_RING : 0; // counts the ends of rings
         ev |= b.counts.brk != a.counts.brk ? EV_BREAK : 0;
         ev |= (b.counts.frame != a.counts.frame || b.counts.overrun != a.counts.overrun ||
                b.counts.parity != a.counts.parity || b.counts.buf_overrun != a.counts.buf_overrun)
@@ -430,40 +476,29 @@ DWORD lineEvents(const LineSnapshot& a, const LineSnapshot& b, bool txPending) {
 namespace {
 
 // Takes what the device has into the receive buffer (up to the receive-queue size), so that the
-// event character can be seen and the wait can sleep until new bytes come. True when the event
-// character came in.
-bool takeIn(PortState& state) {
-    bool flag = false;
+// event character can be seen and the wait can sleep until new bytes come.
+void takeIn(PortState& state) {
     unsigned char buf[512];
     while (state.rxBuffer.size() < state.inQueueSize) {
         const std::size_t room =
             std::min<std::size_t>(sizeof buf, state.inQueueSize - state.rxBuffer.size());
-        const ssize_t n = ::read(state.fd, buf, room);
+        const long n = state.readDeviceLocked(buf, room);
         if (n <= 0) {
             break;
         }
-        const unsigned char* end = buf + n;
-        const auto evt = static_cast<unsigned char>(state.dcb.EvtChar);
-        flag = flag || std::find(static_cast<const unsigned char*>(buf), end, evt) != end;
         state.rxBuffer.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n));
     }
-    return flag;
 }
 
 // Looks at the line once, with ioMutex held: the events since the baseline, and how long the
 // caller may sleep before it must look again (-1: until a descriptor wakes it).
 DWORD lookAtLine(PortState& state, DWORD wanted, bool& watchInput, int& sleepMs) {
-    const bool flag = (wanted & kReceiveEvents) && takeIn(state);
+    if (wanted & kReceiveEvents) {
+        takeIn(state);
+    }
     LineSnapshot& before = state.baseline;
     const LineSnapshot now = state.snapshotLocked();
-    DWORD ev = lineEvents(before, now, state.txPending);
-    if (flag) {
-        ev |= EV_RXFLAG;
-    }
-    ev &= wanted;
-    if (now.inQueue < before.inQueue || !(wanted & EV_RXCHAR)) {
-        before.inQueue = now.inQueue; // someone read: count new arrivals from here
-    }
+    const DWORD ev = lineEvents(before, now, state.txPending) & wanted;
     if (ev != 0) {
         before = now;
         if (ev & EV_TXEMPTY) {
@@ -475,7 +510,7 @@ DWORD lookAtLine(PortState& state, DWORD wanted, bool& watchInput, int& sleepMs)
     // stay set, so new bytes are looked for instead.
     const bool bufferFull = state.rxBuffer.size() >= state.inQueueSize;
     watchInput = (wanted & kReceiveEvents) && !bufferFull;
-    const bool look = ((wanted & kModemEvents) && now.haveModem) ||
+    const bool look = ((wanted & kModemEvents) && (now.haveModem || now.haveCounts)) ||
                       ((wanted & kCountedEvents) && now.haveCounts) ||
                       ((wanted & EV_TXEMPTY) && state.txPending) ||
                       ((wanted & kReceiveEvents) && bufferFull);

@@ -2,10 +2,46 @@
 
 namespace comm::posix {
 
+Refusal refusedDcb(const DCB& dcb) {
+    if (dcb.ByteSize < 5 || dcb.ByteSize > 8) {
+        return {ERROR_INVALID_PARAMETER, "nur 5 bis 8 Datenbits sind möglich"};
+    }
+    if (dcb.Parity > SPACEPARITY || dcb.StopBits > TWOSTOPBITS) {
+        return {ERROR_INVALID_PARAMETER, "unbekannte Parität oder Stoppbits"};
+    }
+    if (dcb.StopBits == ONE5STOPBITS && dcb.ByteSize != 5) {
+        return {ERROR_INVALID_PARAMETER, "1,5 Stoppbits gibt es nur mit 5 Datenbits"};
+    }
+    if (dcb.StopBits == TWOSTOPBITS && dcb.ByteSize == 5) {
+        return {ERROR_INVALID_PARAMETER, "2 Stoppbits gibt es nicht mit 5 Datenbits"};
+    }
+    if (dcb.fOutxDsrFlow || dcb.fDtrControl == DTR_CONTROL_HANDSHAKE) {
+        return {ERROR_NOT_SUPPORTED, "DTR/DSR-Handshake wird unter Linux nicht unterstützt"};
+    }
+    if (dcb.fDsrSensitivity) {
+        return {ERROR_NOT_SUPPORTED, "DSR-Empfindlichkeit wird unter Linux nicht unterstützt"};
+    }
+    if (dcb.fRtsControl > RTS_CONTROL_HANDSHAKE) {
+        return {ERROR_NOT_SUPPORTED,
+                "RTS-Umschaltung beim Senden wird unter Linux nicht unterstützt"};
+    }
+    if (dcb.fErrorChar) {
+        return {ERROR_NOT_SUPPORTED,
+                "Ersatzzeichen für gestörte Bytes wird unter Linux nicht unterstützt"};
+    }
+    if (dcb.fNull) {
+        return {ERROR_NOT_SUPPORTED, "Verwerfen von Nullbytes wird unter Linux nicht unterstützt"};
+    }
+    if (dcb.fAbortOnError) {
+        return {ERROR_NOT_SUPPORTED,
+                "Abbruch bei Leitungsfehlern wird unter Linux nicht unterstützt"};
+    }
+    return {};
+}
+
 bool applyDcb(const DCB& dcb, termios& tio) {
     static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
-    if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY ||
-        dcb.StopBits > TWOSTOPBITS) {
+    if (refusedDcb(dcb)) {
         return false;
     }
     cfmakeraw(&tio);
@@ -27,9 +63,6 @@ bool applyDcb(const DCB& dcb, termios& tio) {
         break;
     default:
         break;
-    }
-    if (dcb.fParity) {
-        tio.c_iflag |= INPCK;
     }
     // termios has no 1.5 stop bits; a UART sends 1.5 for 5 data bits when asked for 2.
     if (dcb.StopBits != ONESTOPBIT) {
@@ -75,11 +108,12 @@ void readDcb(const termios& tio, DCB& dcb) {
     }
     if (!(tio.c_cflag & CSTOPB)) {
         dcb.StopBits = ONESTOPBIT;
+    } else if (dcb.ByteSize == 5) {
+        dcb.StopBits = ONE5STOPBITS; // what a UART sends for 5 data bits with CSTOPB
     } else if (dcb.StopBits == ONESTOPBIT) {
         dcb.StopBits = TWOSTOPBITS;
     }
     dcb.fBinary = 1;
-    dcb.fParity = (tio.c_iflag & INPCK) ? 1 : 0;
     const bool rtscts = (tio.c_cflag & CRTSCTS) != 0;
     dcb.fOutxCtsFlow = rtscts;
     if (rtscts) {

@@ -190,6 +190,10 @@ public:
 
     BOOL CancelIo(comm::HANDLE h) override { return done(::CancelIo(native(h))); }
 
+    BOOL CancelIoEx(comm::HANDLE h, comm::OVERLAPPED* ov) override {
+        return done(::CancelIoEx(native(h), ov ? native(ov) : nullptr));
+    }
+
     BOOL GetDefaultCommConfigA(const std::string& name, comm::COMMCONFIG* cc,
                                comm::DWORD* size) override {
         ::DWORD n = *size;
