@@ -3,6 +3,10 @@
 //   serial.thread_idle_cpu_pct  an open port with OnRxChar assigned and nothing arriving
 //   serial.close_ms.max         Close of an open port with output pending (scripted backend
 //                               and a pty whose far end reads nothing)
+//   serial.close_ms.blocked_handler.read   the worst Close while an OnRxChar handler waits in a
+//                               ReadBuf without timeout for bytes that never come
+//   serial.close_ms.blocked_handler.write  the same with the handler in a write the far end
+//                               does not take
 //
 //   serial_bench [--idle-seconds N]   (10 unless given)
 #include "common/PtyPort.h"
@@ -10,6 +14,7 @@
 #include "serial/Serial.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -141,6 +146,39 @@ double closeMaxMs() {
     return worst;
 }
 
+// The worst of some closes while the event thread's handler is blocked in a transfer that only
+// the far end could end.
+double closeBlockedHandlerMaxMs(bool write) {
+    PtyWorld world;
+    const std::string big(300000, 'w');
+    double worst = 0;
+    for (int i = 0; i < 10; ++i) {
+        TSerial serial;
+        std::atomic<bool> inside{false};
+        serial.OnRxChar = [&](TObject*) {
+            if (inside.exchange(true)) {
+                return;
+            }
+            char buf[64];
+            write ? serial.WriteString(big) : serial.ReadBuf(buf, sizeof buf);
+        };
+        if (!serial.Open()) {
+            std::exit(1);
+        }
+        world.com1->write("go");
+        const auto until = Clock::now() + 5s;
+        while (!inside && Clock::now() < until) {
+            std::this_thread::sleep_for(1ms);
+        }
+        std::this_thread::sleep_for(20ms); // the transfer is under way
+        const auto t0 = Clock::now();
+        serial.Close();
+        worst = std::max(worst, ms(Clock::now() - t0));
+        world.com1->read(1 << 20, 50); // empty the far end for the next round
+    }
+    return worst;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,5 +191,7 @@ int main(int argc, char** argv) {
     std::printf("serial.event_ms.p95 %.3f\n", eventLatencyP95());
     std::printf("serial.thread_idle_cpu_pct %.3f\n", idleCpuPercent(idleSeconds));
     std::printf("serial.close_ms.max %.3f\n", closeMaxMs());
+    std::printf("serial.close_ms.blocked_handler.read %.3f\n", closeBlockedHandlerMaxMs(false));
+    std::printf("serial.close_ms.blocked_handler.write %.3f\n", closeBlockedHandlerMaxMs(true));
     return 0;
 }
