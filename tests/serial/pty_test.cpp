@@ -651,8 +651,8 @@ TEST_F(PtyTest, AReadNeverWaitsForAWriteStillUnderWay) {
 
 namespace {
 
-// What Linux cannot carry out is refused at the open with its reason, never dropped; the
-// programs' own settings open.
+// What Linux cannot carry out is refused at the open with its reason, never dropped (the
+// programs' own settings open in the tests above).
 TEST_F(PtyTest, SettingsThePlatformCannotApplyAreRefusedWithTheirReason) {
     using Set = std::function<void(TSerial&)>;
     const std::pair<Set, std::string> refused[] = {
@@ -679,23 +679,10 @@ TEST_F(PtyTest, SettingsThePlatformCannotApplyAreRefusedWithTheirReason) {
         EXPECT_FALSE(serial.Open());
         EXPECT_EQ(serial.OpenFailure(), "SetCommState: " + reason);
     }
-    const Set opens[] = {
-        [](TSerial& s) { s.setBaudrate(TBaudrate::br_115200); },
-        [](TSerial& s) { s.setHandshakeRtsCts(true); },
-        [](TSerial& s) {
-            s.setHandshakeXOnXOff(true);
-            s.setContinueOnXOff(true);
-        },
-        [](TSerial& s) {
-            s.setDataBits(TDataBits::db_5);
-            s.setStopBits(TStopBits::sb_15);
-        },
-    };
-    for (const Set& set : opens) {
-        TSerial serial;
-        set(serial);
-        EXPECT_TRUE(serial.Open()) << serial.OpenFailure();
-    }
+    TSerial fiveBits; // the stop bits a UART gives 5 data bits when asked for 2
+    fiveBits.setDataBits(TDataBits::db_5);
+    fiveBits.setStopBits(TStopBits::sb_15);
+    EXPECT_TRUE(fiveBits.Open()) << fiveBits.OpenFailure();
 }
 
 } // namespace

@@ -149,6 +149,32 @@ TEST(Win32Line, EventThreadFiresOnRxCharThroughTheRealWaitAndEndsAtClose) {
     EXPECT_EQ(cycles.load(), atClose);
 }
 
+// A handler waiting in a read that only more bytes from the far end would complete does not
+// keep Close waiting: the close cancels the handler's read before it waits for the worker.
+TEST(Win32Line, CloseEndsAHandlerWaitingInARead) {
+    TSerial port;
+    configure(port, 1, kVersion1);
+    std::atomic<bool> inside{false};
+    std::atomic<int> got{-1};
+    port.OnRxChar = [&](TObject* sender) {
+        if (inside.exchange(true)) {
+            return;
+        }
+        char buf[64];
+        got = static_cast<TSerial*>(sender)->ReadBuf(buf, sizeof buf);
+    };
+    ASSERT_TRUE(port.Open());
+    std::this_thread::sleep_for(200ms);   // let the worker reach its wait
+    ASSERT_EQ(port.WriteString("go"), 2); // the echo wakes the handler, which wants 64 bytes
+    ASSERT_TRUE(waitFor([&] { return inside.load(); }));
+    std::this_thread::sleep_for(100ms);
+    const auto before = Clock::now();
+    port.Close();
+    EXPECT_LT(Clock::now() - before, 2s);
+    EXPECT_GE(got.load(), 0); // the handler has returned
+    EXPECT_LT(got.load(), 64);
+}
+
 // A close clears the mask and then waits for the event thread, which may be just about to wait
 // again: that wait must fail at once, as on Windows (wine keeps a wait on an empty mask pending
 // for ever, and the close would never return).
