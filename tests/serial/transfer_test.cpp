@@ -69,7 +69,7 @@ TEST_F(Transfers, APendingReadIsCompletedWaitingAsSyncWaitSays) {
     world.comm.readsPend = true;
     EXPECT_EQ(serial.ReadString(), "pending");
     EXPECT_EQ(world.comm.last("GetOverlappedResult")->args[1], 1);
-    EXPECT_EQ(world.comm.count("CancelIo"), 0);
+    EXPECT_EQ(world.comm.count("CancelIoEx"), 0);
 }
 
 // Without SyncWait a pending read still running is cancelled (that read alone) and completed
@@ -151,7 +151,7 @@ TEST_F(Transfers, AWaitingWriteCompletesAndANonWaitingOneReturnsAtOnce) {
     EXPECT_EQ(world.comm.tx, "abcdefgh");
     EXPECT_EQ(world.comm.names(), (std::vector<std::string>{"SetCommMask", "PurgeComm",
                                                             "GetOverlappedResult", "CloseHandle"}));
-    EXPECT_EQ(world.comm.count("CancelIo"), 0);
+    EXPECT_EQ(world.comm.count("CancelIoEx"), 0);
 }
 
 TEST_F(Transfers, ReadsShareOneOverlappedRecordAndWritesAnother) {
