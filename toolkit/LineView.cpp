@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace toolkit {
 
@@ -62,20 +63,48 @@ int LineView::lineCount() const {
     return document()->blockCount();
 }
 
+qint64 LineView::entrySize(const QString& text) const {
+    qint64 size = text.size() + 1;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\r') && text[i + 1] == QLatin1Char('\n')) {
+            --size; // one line end, not two
+        }
+    }
+    return lineCount() == 0 ? size - 1 : size;
+}
+
+int LineView::linesHolding(qint64 characters) const {
+    int lines = 0;
+    qint64 held = 0;
+    for (QTextBlock b = document()->firstBlock(); b.isValid() && held < characters; b = b.next()) {
+        held += b.length(); // the text and its line end
+        ++lines;
+    }
+    return std::min(lines, lineCount());
+}
+
+void LineView::beginBatch() {
+    if (m_batch.isNull()) {
+        m_batch = QTextCursor(document());
+    }
+    m_batch.beginEditBlock();
+}
+
+// The document reports the batch's changes only now; they are the view's own appends, so a
+// single empty line appended in the batch stays a line.
+void LineView::endBatch() {
+    m_ownEdit = true;
+    m_batch.endEditBlock();
+    m_ownEdit = false;
+}
+
 bool LineView::appendEntry(const QString& text, const QTextCharFormat& format) {
     if (m_failAppends) {
         return false;
     }
     const QStringList parts = splitEntry(text);
     const bool empty = lineCount() == 0;
-    qint64 added = 0;
-    for (const QString& p : parts) {
-        added += p.size() + 1;
-    }
-    if (empty) {
-        added -= 1;
-    }
-    if (m_textLimit > 0 && characterCount() + added > m_textLimit) {
+    if (m_textLimit > 0 && characterCount() + entrySize(text) > m_textLimit) {
         return false;
     }
     QScrollBar* bar = verticalScrollBar();
