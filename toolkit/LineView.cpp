@@ -111,9 +111,10 @@ bool LineView::appendEntry(const QString& text, const QTextCharFormat& format) {
     const bool followEnd = bar->value() == bar->maximum();
 
     QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
     m_ownEdit = true;
+    // Inside the edit block a cursor that moves does not lay its block out to learn its x.
     cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
     if (empty) {
         // An empty first line keeps its style in the block.
         cursor.setBlockCharFormat(format);
@@ -145,16 +146,20 @@ void LineView::deleteFirstLines(int count) {
         clear();
         return;
     }
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::Start);
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count);
-    removeOwn(cursor);
+    removeOwn(0, document()->findBlockByNumber(count).position());
 }
 
-// Removes the selection; when one empty line remains, it is still a line.
-void LineView::removeOwn(QTextCursor& cursor) {
+// Removes the characters from `from` to `to`; when one empty line remains, it is still a line.
+// Inside the edit block a cursor that moves does not lay its block out to learn its x, which
+// would cost a layout of the line after the removed ones at every removal.
+void LineView::removeOwn(int from, int to) {
+    QTextCursor cursor(document());
     m_ownEdit = true;
+    cursor.beginEditBlock();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    cursor.endEditBlock();
     m_ownEdit = false;
     m_blankLine = document()->isEmpty();
 }
@@ -164,15 +169,11 @@ void LineView::deleteLastLine() {
     if (lines == 0) {
         return;
     }
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
     if (lines == 1) {
         clear();
         return;
     }
-    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
-    cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-    removeOwn(cursor);
+    removeOwn(document()->lastBlock().position() - 1, static_cast<int>(characterCount()));
 }
 
 void LineView::scrollToEnd() {

@@ -47,7 +47,7 @@ public:
     void setFailAppends(bool fail) { m_failAppends = fail; }
 
 private:
-    void removeOwn(QTextCursor& cursor);
+    void removeOwn(int from, int to);
 
     qint64 m_textLimit = 0;
     // The document holds one empty line that was appended, not nothing. Any change made to the
