@@ -8,39 +8,29 @@ namespace printcapture {
 
 namespace {
 
-// Whether the text limit (rather than the widget) is what refuses the entry. Counts a CR LF
-// inside the text as two characters, so it errs towards making room.
-bool limitRefuses(const toolkit::LineView& view, const QString& text) {
-    const qint64 limit = view.textLimit();
-    return limit > 0 && view.lineCount() > 0 && view.characterCount() + text.size() + 1 > limit;
-}
-
-bool appendOne(toolkit::LineView& view, const QString& text, const QTextCharFormat& format,
-               int block) {
-    while (!view.appendEntry(text, format)) {
-        if (!limitRefuses(view, text)) {
-            return false;
-        }
-        view.deleteFirstLines(block);
+bool appendOne(toolkit::LineView& view, const QString& text, const QTextCharFormat& format) {
+    if (view.appendEntry(text, format)) {
+        return true;
     }
-    return true;
+    const qint64 lacking = view.characterCount() + view.entrySize(text) - view.textLimit();
+    if (view.textLimit() <= 0 || view.lineCount() == 0 || lacking <= 0) {
+        return false; // the widget refused, not the limit
+    }
+    view.deleteFirstLines(view.linesHolding(lacking));
+    return view.appendEntry(text, format);
 }
 
 } // namespace
 
-bool appendMakingRoom(toolkit::LineView& view, const QString& text, const QTextCharFormat& format,
-                      int block) {
-    block = std::max(block, 1);
+bool appendMakingRoom(toolkit::LineView& view, const QString& text, const QTextCharFormat& format) {
     const qint64 limit = view.textLimit();
     if (limit <= 0 || text.size() < limit) {
-        return appendOne(view, text, format, block);
+        return appendOne(view, text, format);
     }
     // A piece leaves room for the line end before it, also in a display with a tiny limit.
     const qsizetype piece = std::clamp<qint64>(limit - 1, 1, kPieceLength);
-    // Each piece takes only the room it needs: a block of the trim's size would be a hundred
-    // pieces, which is the whole display.
     for (qsizetype at = 0; at < text.size(); at += piece) {
-        if (!appendOne(view, text.mid(at, piece), format, 1)) {
+        if (!appendOne(view, text.mid(at, piece), format)) {
             return false;
         }
     }

@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBlock>
-#include <QTextCursor>
 
 namespace printcapture {
 
@@ -88,14 +87,13 @@ void TForm1::ffnen1Click() {
         return;
     }
     RichEdit1->clear();
-    // One edit block: the view lays the lines out once, not once per line.
-    QTextCursor batch(RichEdit1->document());
-    batch.beginEditBlock();
+    // One batch: the view lays the lines out once, not once per line.
+    RichEdit1->beginBatch();
     for (const std::string& line : file.lines) {
         setCurrentStyle(fileLineStyle(line));
         appendLine(line);
     }
-    batch.endEditBlock();
+    RichEdit1->endBatch();
     RichEdit1->scrollToEnd();
 }
 

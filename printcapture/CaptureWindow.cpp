@@ -1,6 +1,5 @@
 #include "CaptureWindow.h"
 
-#include "CaptureDisplay.h"
 #include "ToolbarIcons.h"
 #include "serial/StoredLayout.h"
 #include "toolkit/Dialogs.h"
@@ -209,8 +208,7 @@ QTextCharFormat TForm1::formatFor(LineStyle style) const {
 }
 
 void TForm1::appendLine(const std::string& win1252) {
-    appendMakingRoom(*RichEdit1, toolkit::fromWin1252(win1252), formatFor(m_currentStyle),
-                     trimBlock(MaxLines));
+    appendMakingRoom(*RichEdit1, toolkit::fromWin1252(win1252), formatFor(m_currentStyle));
 }
 
 void TForm1::appendMarker(const std::string& marker) {

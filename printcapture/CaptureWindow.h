@@ -1,6 +1,7 @@
 #pragma once
 // DruckKorvel's main window: records the panel's printer output from the serial port.
 
+#include "CaptureDisplay.h"
 #include "CaptureFiles.h"
 #include "CapturePipeline.h"
 #include "serial/SerAddons.h"
@@ -31,9 +32,9 @@ class TForm3;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kPollMs = 100;        // Timer1: one line per poll
-    static constexpr int kKeepAliveMs = 10000; // Timer2: DC1 and line-limit trim
-    static constexpr int kTextLimit = 100000;  // characters of the display
+    static constexpr int kPollMs = 100;                  // Timer1: one line per poll
+    static constexpr int kKeepAliveMs = 10000;           // Timer2: DC1 and line-limit trim
+    static constexpr int kTextLimit = kDisplayTextLimit; // characters of the display
     static constexpr int kDefaultMaxLines = 12000;
     static constexpr int kDefaultWidth = 330;
 
@@ -95,8 +96,13 @@ public:
     // The display's lines, text only, in order.
     std::vector<std::string> displayLines() const;
 
-    // Writes "DruckKorvel.ini" in AVerz. A file that cannot be written is reported to the user
-    // and gives false; the previous file is then unchanged.
+    // The folder of the window's own files (settings, protocol, recordings): AVerz when files
+    // can be created there, else the user's data folder. The first call that falls back in a
+    // run tells the user where the files go, in a message box.
+    QString dataFolder();
+
+    // Writes "DruckKorvel.ini" in dataFolder(). A file that cannot be written is reported to the
+    // user and gives false; the previous file is then unchanged.
     bool SaveSettings();
 
     // The display counts as written to a file: the close box asks nothing until new lines
@@ -145,6 +151,9 @@ protected:
 private:
     void FormCreate();
     bool LoadSettings();
+    QString settingsFileToRead() const;
+    // A stored place that no screen shows moves onto the primary screen.
+    void keepOnScreen();
     void createOptionsMenu();
     void createHelpMenu();
     // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.

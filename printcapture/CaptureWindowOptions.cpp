@@ -59,7 +59,7 @@ void TForm1::createHelpMenu() {
 // Applies the settings file; false when a line of the window place is no integer, which ends
 // the start-up step after the message.
 bool TForm1::LoadSettings() {
-    const std::optional<std::string> bytes = readSettingsFile(AVerz + kSettingsFile);
+    const std::optional<std::string> bytes = readSettingsFile(settingsFileToRead());
     if (!bytes) {
         return true;
     }
@@ -75,6 +75,7 @@ bool TForm1::LoadSettings() {
     if (loaded.width) {
         applyWidth(*loaded.width);
     }
+    keepOnScreen();
     if (loaded.notAnInteger) {
         toolkit::dialogs().message(this, notAnIntegerMessage(*loaded.notAnInteger), {},
                                    toolkit::Dialogs::Icon::Error);
@@ -93,7 +94,7 @@ void TForm1::applyWidth(int width) {
 bool TForm1::SaveSettings() {
     const WindowPlace place{pos().y(), pos().x(), width()};
     const std::string text = Serial1.SettingsToText(Serial1.GetSettings());
-    const QString path = AVerz + kSettingsFile;
+    const QString path = dataFolder() + kSettingsFile;
     if (!toolkit::writeFileAtomic(path, composeSettingsFile(text, place, MaxLines))) {
         toolkit::dialogs().message(this, cannotCreateMessage(path), {},
                                    toolkit::Dialogs::Icon::Error);
@@ -155,7 +156,7 @@ void TForm1::showWaitingLines() {
 }
 
 bool TForm1::writeProtocol() {
-    const QString path = AVerz + kProtocolFile;
+    const QString path = dataFolder() + kProtocolFile;
     // The same rich-text form as the export, in the display's font.
     const std::string rtf = toolkit::rtfFromLines(
         toolkit::rtfLinesFromDocument(*RichEdit1->document()), {QStringLiteral("Courier New"), 9});
@@ -168,9 +169,12 @@ bool TForm1::writeProtocol() {
     return true;
 }
 
+// Settings that cannot be written are reported and must not cost the capture: the protocol is
+// written all the same, and only the protocol decides whether the program may end.
 bool TForm1::writeExitFiles() {
     showWaitingLines();
-    return SaveSettings() && writeProtocol();
+    SaveSettings();
+    return writeProtocol();
 }
 
 // No DC3 goes out: the port closes when the component goes with the window.

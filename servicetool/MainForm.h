@@ -73,6 +73,12 @@ public:
     TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
 
+    // The folder of the program's own files (the session recordings): the program folder when
+    // files can be created there, else the user's data folder. The first call that falls back
+    // in a run says where in a blue "# " line: a message box would stop the technician just as
+    // the panel starts to boot.
+    QString dataFolder();
+
     const PromptSession& session() const { return m_session; }
     bool Version2Selected() const { return m_session.version2(); }
     // What goes into the protocol view, and how.

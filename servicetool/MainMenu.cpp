@@ -4,6 +4,9 @@
 
 #include "serial/SerAddons.h"
 #include "toolkit/HelpLauncher.h"
+#include "toolkit/ProgramFolder.h"
+#include "toolkit/Win1252.h"
+#include "toolkit/WritableFolder.h"
 
 #include <QAction>
 #include <QMenu>
@@ -109,6 +112,15 @@ void TForm1::BitBtn3Click() {
 void TForm1::ber1Click() {
     toolkit::dialogs().message(this, aboutText(), QStringLiteral("Korvel-Tool"),
                                toolkit::Dialogs::Icon::Information);
+}
+
+QString TForm1::dataFolder() {
+    const QString folder =
+        toolkit::writableFolder(toolkit::programFolder(), QStringLiteral("korveltool"));
+    if (const QString notice = toolkit::fallbackNotice(); !notice.isEmpty()) {
+        appendBlue("# " + toolkit::toWin1252(notice));
+    }
+    return folder;
 }
 
 } // namespace servicetool

@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace toolkit {
 
@@ -62,29 +63,58 @@ int LineView::lineCount() const {
     return document()->blockCount();
 }
 
+qint64 LineView::entrySize(const QString& text) const {
+    qint64 size = text.size() + 1;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\r') && text[i + 1] == QLatin1Char('\n')) {
+            --size; // one line end, not two
+        }
+    }
+    return lineCount() == 0 ? size - 1 : size;
+}
+
+int LineView::linesHolding(qint64 characters) const {
+    int lines = 0;
+    qint64 held = 0;
+    for (QTextBlock b = document()->firstBlock(); b.isValid() && held < characters; b = b.next()) {
+        held += b.length(); // the text and its line end
+        ++lines;
+    }
+    return std::min(lines, lineCount());
+}
+
+void LineView::beginBatch() {
+    if (m_batch.isNull()) {
+        m_batch = QTextCursor(document());
+    }
+    m_batch.beginEditBlock();
+}
+
+// The document reports the batch's changes only now; they are the view's own appends, so a
+// single empty line appended in the batch stays a line.
+void LineView::endBatch() {
+    m_ownEdit = true;
+    m_batch.endEditBlock();
+    m_ownEdit = false;
+}
+
 bool LineView::appendEntry(const QString& text, const QTextCharFormat& format) {
     if (m_failAppends) {
         return false;
     }
     const QStringList parts = splitEntry(text);
     const bool empty = lineCount() == 0;
-    qint64 added = 0;
-    for (const QString& p : parts) {
-        added += p.size() + 1;
-    }
-    if (empty) {
-        added -= 1;
-    }
-    if (m_textLimit > 0 && characterCount() + added > m_textLimit) {
+    if (m_textLimit > 0 && characterCount() + entrySize(text) > m_textLimit) {
         return false;
     }
     QScrollBar* bar = verticalScrollBar();
     const bool followEnd = bar->value() == bar->maximum();
 
     QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
     m_ownEdit = true;
+    // Inside the edit block a cursor that moves does not lay its block out to learn its x.
     cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
     if (empty) {
         // An empty first line keeps its style in the block.
         cursor.setBlockCharFormat(format);
@@ -116,16 +146,20 @@ void LineView::deleteFirstLines(int count) {
         clear();
         return;
     }
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::Start);
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count);
-    removeOwn(cursor);
+    removeOwn(0, document()->findBlockByNumber(count).position());
 }
 
-// Removes the selection; when one empty line remains, it is still a line.
-void LineView::removeOwn(QTextCursor& cursor) {
+// Removes the characters from `from` to `to`; when one empty line remains, it is still a line.
+// Inside the edit block a cursor that moves does not lay its block out to learn its x, which
+// would cost a layout of the line after the removed ones at every removal.
+void LineView::removeOwn(int from, int to) {
+    QTextCursor cursor(document());
     m_ownEdit = true;
+    cursor.beginEditBlock();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    cursor.endEditBlock();
     m_ownEdit = false;
     m_blankLine = document()->isEmpty();
 }
@@ -135,15 +169,11 @@ void LineView::deleteLastLine() {
     if (lines == 0) {
         return;
     }
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
     if (lines == 1) {
         clear();
         return;
     }
-    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
-    cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-    removeOwn(cursor);
+    removeOwn(document()->lastBlock().position() - 1, static_cast<int>(characterCount()));
 }
 
 void LineView::scrollToEnd() {

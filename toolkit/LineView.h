@@ -25,6 +25,15 @@ public:
     void setTextLimit(qint64 limit) { m_textLimit = limit; }
     qint64 textLimit() const { return m_textLimit; }
     qint64 characterCount() const;
+    // Characters that appending `text` as an entry adds, its line ends included.
+    qint64 entrySize(const QString& text) const;
+    // How many of the oldest lines hold at least `characters` characters with their line ends;
+    // all lines when together they hold fewer. Looks at no more lines than it counts.
+    int linesHolding(qint64 characters) const;
+
+    // Appends between these two are laid out once, at the end; nests like an edit block.
+    void beginBatch();
+    void endBatch();
 
     // Lines shown; 0 when empty. A single empty entry in an otherwise empty view is one line,
     // although the document then looks exactly like an empty one.
@@ -38,7 +47,7 @@ public:
     void setFailAppends(bool fail) { m_failAppends = fail; }
 
 private:
-    void removeOwn(QTextCursor& cursor);
+    void removeOwn(int from, int to);
 
     qint64 m_textLimit = 0;
     // The document holds one empty line that was appended, not nothing. Any change made to the
@@ -46,6 +55,7 @@ private:
     bool m_blankLine = false;
     bool m_ownEdit = false;
     bool m_failAppends = false;
+    QTextCursor m_batch;
 };
 
 } // namespace toolkit

@@ -45,8 +45,23 @@ QString makePortsDir() {
 
 const QString g_portsDir = makePortsDir();
 
+// The user's data folder, where files go when a program folder takes none: a private one, so no
+// test writes into the home folder of whoever runs it.
+QString makeUserDataDir() {
+    char pattern[] = "/tmp/korvel-capture-data-XXXXXX";
+    const char* dir = ::mkdtemp(pattern);
+    const QString path = dir != nullptr ? QString::fromLocal8Bit(dir) : QStringLiteral("/tmp");
+    ::setenv("XDG_DATA_HOME", path.toLocal8Bit().constData(), 1);
+    return path;
+}
+
+const QString g_userDataDir = makeUserDataDir();
+
 struct CleanUp {
-    ~CleanUp() { QDir(g_portsDir).removeRecursively(); }
+    ~CleanUp() {
+        QDir(g_portsDir).removeRecursively();
+        QDir(g_userDataDir).removeRecursively();
+    }
 } g_cleanUp;
 
 // Windows made without a folder of their own read the settings file beside the test programs,
@@ -69,6 +84,14 @@ public:
 
 QString portsDir() {
     return g_portsDir;
+}
+
+UserDataHome::UserDataHome(const QString& path) {
+    ::setenv("XDG_DATA_HOME", path.toLocal8Bit().constData(), 1);
+}
+
+UserDataHome::~UserDataHome() {
+    ::setenv("XDG_DATA_HOME", g_userDataDir.toLocal8Bit().constData(), 1);
 }
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the window tests: a private port folder (KORVEL_PORTS) made before the port
-// registry first looks, the printer simulator as a child process, and bounded waits.
+// registry first looks, a private user data folder, the printer simulator as a child process,
+// and bounded waits.
 
 #include "common/ChildProcess.h"
 
@@ -19,6 +20,16 @@ QStringList menuTexts(const QMenu* menu);
 
 // The KORVEL_PORTS folder of this test process (under /tmp).
 QString portsDir();
+
+// Points the user's data folder ($XDG_DATA_HOME) at `path` while it lives; otherwise the tests
+// use a private one of their own.
+class UserDataHome {
+public:
+    explicit UserDataHome(const QString& path);
+    ~UserDataHome();
+    UserDataHome(const UserDataHome&) = delete;
+    UserDataHome& operator=(const UserDataHome&) = delete;
+};
 
 // Processes events until `done` holds or `timeoutMs` passes; returns `done()`.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs);

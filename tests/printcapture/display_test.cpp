@@ -1,4 +1,4 @@
-// The capture display at its text limit: room is made, nothing is dropped silently.
+// The capture display at its character bound: room is made, as much as needed and no more.
 #include "printcapture/CaptureDisplay.h"
 #include "toolkit/LineView.h"
 
@@ -12,26 +12,35 @@ QString line(int i) {
 }
 } // namespace
 
-TEST(AppendMakingRoom, DeletesOldestBlocksInsteadOfDroppingTheNewLine) {
+// At the limit a line takes the room it needs and no more: one line of the same length
+// deletes one old line, a line three times as long deletes three, and the kept lines are the
+// newest, in order. Room used to be made in blocks of the trim's size.
+TEST(AppendMakingRoom, DeletesOnlyTheOldestLinesTheNewLineNeeds) {
     toolkit::LineView v;
     v.setTextLimit(100); // ten lines of nine characters and their line ends
     for (int i = 0; i < 40; ++i) {
-        ASSERT_TRUE(appendMakingRoom(v, line(i), {}, 3)) << i;
+        ASSERT_TRUE(appendMakingRoom(v, line(i), {})) << i;
         ASSERT_LE(v.characterCount(), 100);
     }
-    const QStringList lines = v.toPlainText().split(QLatin1Char('\n'));
-    EXPECT_EQ(lines.last(), line(39));
-    // The kept lines are the newest, in order, without gaps.
-    for (int k = 1; k < lines.size(); ++k) {
-        EXPECT_EQ(lines[k], line(39 - (lines.size() - 1 - k)));
+    EXPECT_EQ(v.lineCount(), 10);
+    QStringList lines = v.toPlainText().split(QLatin1Char('\n'));
+    for (int k = 0; k < lines.size(); ++k) {
+        EXPECT_EQ(lines[k], line(30 + k));
     }
-    EXPECT_GE(lines.size(), 7);
+    const QString triple = line(40) + line(41) + line(42); // 27 characters and a line end
+    ASSERT_TRUE(appendMakingRoom(v, triple, {}));
+    lines = v.toPlainText().split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines.first(), line(33));
+    EXPECT_EQ(lines.last(), triple);
+    // Line ends inside an entry count once each, CR LF included.
+    EXPECT_EQ(v.entrySize(QStringLiteral("ab\r\ncd\ne")), 8); // "ab", "cd", "e", three ends
 }
 
 TEST(AppendMakingRoom, ShowsATextLongerThanTheLimitInPieces) {
     toolkit::LineView v;
     v.setTextLimit(10);
-    ASSERT_TRUE(appendMakingRoom(v, QStringLiteral("0123456789ABCDEFGHIJ"), {}, 1));
+    ASSERT_TRUE(appendMakingRoom(v, QStringLiteral("0123456789ABCDEFGHIJ"), {}));
     EXPECT_LE(v.characterCount(), 10);
     EXPECT_TRUE(v.toPlainText().endsWith(QStringLiteral("J")));
 }
@@ -39,9 +48,9 @@ TEST(AppendMakingRoom, ShowsATextLongerThanTheLimitInPieces) {
 TEST(AppendMakingRoom, AWidgetThatRefusesKeepsItsLines) {
     toolkit::LineView v;
     v.setTextLimit(1000);
-    appendMakingRoom(v, line(1), {}, 1);
+    appendMakingRoom(v, line(1), {});
     v.setFailAppends(true);
-    EXPECT_FALSE(appendMakingRoom(v, line(2), {}, 1));
+    EXPECT_FALSE(appendMakingRoom(v, line(2), {}));
     EXPECT_EQ(v.lineCount(), 1);
 }
 
@@ -52,13 +61,13 @@ TEST(AppendMakingRoom, AnOverLongLineKeepsAsMuchAsTheLimitAllows) {
     toolkit::LineView v;
     v.setTextLimit(100000);
     for (int i = 0; i < 500; ++i) {
-        ASSERT_TRUE(appendMakingRoom(v, line(i), {}, 121));
+        ASSERT_TRUE(appendMakingRoom(v, line(i), {}));
     }
     QString longLine;
     for (int i = 0; longLine.size() < 100500; ++i) {
         longLine += QString::number(i) + QLatin1Char(' ');
     }
-    ASSERT_TRUE(appendMakingRoom(v, longLine, {}, 121));
+    ASSERT_TRUE(appendMakingRoom(v, longLine, {}));
     EXPECT_LE(v.characterCount(), 100000);
     EXPECT_GT(v.characterCount(), 100000 - 2 * printcapture::kPieceLength);
     const QString shown = v.toPlainText().remove(QLatin1Char('\n'));

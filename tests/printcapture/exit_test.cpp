@@ -3,11 +3,13 @@
 #include "capture_test_env.h"
 #include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
+#include "printcapture/SettingsFile.h"
 #include "serial/COMManager.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
+#include "toolkit/WritableFolder.h"
 #include "toolkit/rtf/RtfDocument.h"
 #include "tools/printersim/PrintedLines.h"
 
@@ -91,16 +93,20 @@ TEST(CaptureExit, CloseBoxYesWritesBothFilesOrStaysOpenWhenItCannot) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("fehlt")) + QLatin1Char('/');
     {
-        TForm1 f(nullptr, missing); // a folder that does not exist: nothing can be created
+        // A folder that does not exist, and no user folder to fall back on: nothing can be
+        // created. Both files are tried, and the program stays.
+        ASSERT_TRUE(toolkit::writeFileAtomic(dir.filePath(QStringLiteral("datei")), "x"));
+        capturetest::UserDataHome noHome(dir.filePath(QStringLiteral("datei/home")));
+        TForm1 f(nullptr, missing);
         f.show();
         receiveLine(f, "0042 Alarm");
         dialogs.askAnswers = {Answer::Yes};
         EXPECT_FALSE(f.close());
         EXPECT_TRUE(f.isVisible());
-        EXPECT_EQ(
-            dialogs.messages(),
-            QStringList{
-                QStringLiteral("Datei %1DruckKorvel.ini kann nicht erstellt werden").arg(missing)});
+        const QString cannot = QStringLiteral("Datei %1%2 kann nicht erstellt werden");
+        EXPECT_EQ(dialogs.messages(),
+                  (QStringList{cannot.arg(missing, QStringLiteral("DruckKorvel.ini")),
+                               cannot.arg(missing, QStringLiteral("protokoll.rtf"))}));
         dialogs.askAnswers = {Answer::No};
         EXPECT_TRUE(f.close());
     }
@@ -142,6 +148,135 @@ TEST(CaptureExit, BeendenStopsAtAProtocolThatCannotBeCreated) {
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(exists(dir, "protokoll.rtf"));
     EXPECT_EQ(dialogs.shown.size(), 1u); // no question at the close that ends it
+}
+
+namespace {
+
+QStringList protocolLines(const QString& path) {
+    QTextDocument protocol;
+    QString error;
+    if (!toolkit::rtf::loadRtfFile(protocol, path, &error)) {
+        ADD_FAILURE() << error.toStdString();
+        return {};
+    }
+    QStringList lines;
+    for (QTextBlock b = protocol.firstBlock(); b.isValid(); b = b.next()) {
+        lines << b.text();
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+std::string wideLine(int i) {
+    std::string line = std::to_string(i) + " St\x94rung Melder ";
+    line.resize(400, static_cast<char>('a' + i % 26));
+    return line;
+}
+
+} // namespace
+
+// The display keeps its lines whatever their length: 300 lines of 400 characters, far beyond
+// the old 100 000 characters, all reach the protocol. With a line limit from the settings file
+// far beyond the box's, the display fills to its character bound, and then a longer line
+// deletes only the oldest lines it needs.
+TEST(CaptureExit, LongLinesAllReachTheProtocolAndAHugeLimitMakesOnlyTheRoomNeeded) {
+    toolkit::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    TSerial serial;
+    ASSERT_TRUE(toolkit::writeFileAtomic(
+        dir.filePath(QStringLiteral("DruckKorvel.ini")),
+        printcapture::composeSettingsFile(serial.SettingsToText(serial.GetSettings()),
+                                          {20, 20, 400}, 1000000)));
+    QStringList expected;
+    {
+        TForm1 f(nullptr, folderOf(dir));
+        ASSERT_EQ(f.MaxLines, 1000000);
+        f.show();
+        for (int i = 0; i < 300; ++i) {
+            receiveLine(f, wideLine(i));
+            expected << toolkit::fromWin1252(printcapture::convertLine(wideLine(i)));
+        }
+        f.Beenden1Click();
+        EXPECT_FALSE(f.isVisible());
+    }
+    EXPECT_EQ(protocolLines(dir.filePath(QStringLiteral("protokoll.rtf"))), expected);
+
+    TForm1 g(nullptr, folderOf(dir));
+    ASSERT_EQ(g.MaxLines, 1000000);
+    int n = 0;
+    while (g.RichEdit1->appendEntry8(wideLine(n), {})) {
+        ++n;
+    }
+    ASSERT_GT(n, TForm1::kTextLimit / 401 - 2); // the bound, not the line limit, stopped it
+    const std::string longLine(3000, 'L');
+    const qint64 lacking = g.RichEdit1->characterCount() + 3001 - TForm1::kTextLimit;
+    const int needed = static_cast<int>((lacking + 400) / 401);
+    receiveLine(g, longLine);
+    EXPECT_EQ(g.RichEdit1->lineCount(), n - needed + 1);
+    EXPECT_EQ(g.displayLines().front(), wideLine(needed)); // shown as given, unconverted
+    EXPECT_EQ(g.displayLines().back(), longLine);
+    g.Timer2Timer(); // the keep-alive trims to the line limit only
+    EXPECT_EQ(g.RichEdit1->lineCount(), n - needed + 1);
+}
+
+// A program folder that takes no files (a program under "C:\Program Files"; here one the probe
+// refuses, since the tests may run as root, who may write anywhere): the settings file and the
+// protocol go to the user's data folder and the user is told where, once. The settings beside
+// the program are read until the user's folder holds newer ones. Settings that cannot be
+// written there either keep neither the protocol nor the end from happening.
+TEST(CaptureExit, AProgramFolderThatTakesNoFilesSendsThemToTheUsersFolder) {
+    toolkit::ScriptedDialogs dialogs;
+    QTemporaryDir program;
+    QTemporaryDir home;
+    capturetest::UserDataHome userHome(home.path());
+    toolkit::setFolderProbe([&](const QString& folder) {
+        return folder != folderOf(program) && toolkit::folderTakesFiles(folder);
+    });
+    const QString user = home.path() + QStringLiteral("/korvel/DruckKorvel/");
+    TSerial serial;
+    const std::string beside = printcapture::composeSettingsFile(
+        serial.SettingsToText(serial.GetSettings()), {20, 20, 400}, 900);
+    ASSERT_TRUE(
+        toolkit::writeFileAtomic(program.filePath(QStringLiteral("DruckKorvel.ini")), beside));
+    {
+        TForm1 f(nullptr, folderOf(program));
+        EXPECT_EQ(f.MaxLines, 900);
+        EXPECT_TRUE(dialogs.shown.empty()); // nothing written yet, nothing said
+        f.show();
+        dialogs.inputAnswers = {QStringLiteral("700")};
+        f.Speicher1Click();
+        receiveLine(f, "0042 Alarm");
+        f.Beenden1Click();
+        EXPECT_FALSE(f.isVisible());
+    }
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages()[0].startsWith(QStringLiteral("In den Programmordner ")));
+    EXPECT_TRUE(dialogs.messages()[0].contains(user));
+    EXPECT_EQ(protocolLines(user + QStringLiteral("protokoll.rtf")).last(),
+              QStringLiteral("0042 Alarm"));
+    EXPECT_EQ(QDir(program.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("DruckKorvel.ini")});
+    EXPECT_EQ(toolkit::readAll(program.filePath(QStringLiteral("DruckKorvel.ini")), 4096), beside);
+
+    dialogs.shown.clear();
+    ASSERT_TRUE(QFile::remove(user + QStringLiteral("protokoll.rtf")));
+    {
+        TForm1 g(nullptr, folderOf(program));
+        EXPECT_EQ(g.MaxLines, 700);
+        g.show();
+        ASSERT_TRUE(QFile::remove(user + QStringLiteral("DruckKorvel.ini")));
+        ASSERT_TRUE(QDir(user).mkdir(QStringLiteral("DruckKorvel.ini"))); // in the way
+        receiveLine(g, "0043 Alarm");
+        g.Beenden1Click();
+        EXPECT_FALSE(g.isVisible());
+    }
+    EXPECT_EQ(dialogs.messages(),
+              QStringList{QStringLiteral("Datei %1DruckKorvel.ini kann nicht erstellt werden")
+                              .arg(user)}); // and no second word about the folder
+    EXPECT_TRUE(QFile::exists(user + QStringLiteral("protokoll.rtf")));
+    toolkit::setFolderProbe({});
 }
 
 namespace {

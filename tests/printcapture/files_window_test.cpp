@@ -108,6 +108,14 @@ TEST(CaptureFileCommands, SaveThenOpenGivesTheLinesBackStyledByTheFileRule) {
     x.boxes.fileAnswers = {x.path("e.txt")};
     x.f.ffnen1Click();
     EXPECT_EQ(styles(x.f), "brb");
+
+    // A file of one empty line is one line, and saving it again keeps it.
+    ASSERT_TRUE(toolkit::writeFileAtomic(x.path("one.txt"), "\r\n"));
+    x.boxes.fileAnswers = {x.path("one.txt"), x.path("again.txt")};
+    x.f.ffnen1Click();
+    EXPECT_EQ(x.f.RichEdit1->lineCount(), 1);
+    x.f.Speichern2Click();
+    EXPECT_EQ(fileBytes(x.path("again.txt")), "\r\n");
 }
 
 TEST(CustomerWindow, LayoutGroupsAndTheCheckBoxShowingTheInnerGroup) {

@@ -14,10 +14,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
@@ -81,9 +83,13 @@ TEST(CaptureOptions, TheNextStartRestoresWhatTheLastSaveKept) {
     EXPECT_EQ(f.panelText(5), QStringLiteral("max.Zeilen=777"));
     EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_019200);
 
-    // A width no screen can show is brought within the desktop.
+    // A width no screen can show is brought within the desktop, a place no screen shows onto
+    // the primary screen.
     folder.write(lines[0] + "\r\n0\r\n0\r\n2000000000\r\n800\r\n");
     EXPECT_LE(TForm1(nullptr, folder.path()).width(), 20000);
+    folder.write(lines[0] + "\r\n-30000\r\n50000\r\n400\r\n800\r\n");
+    const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(primary.contains(TForm1(nullptr, folder.path()).pos()));
 }
 
 TEST(CaptureOptions, APlaceLineThatIsNoIntegerEndsTheStartUpStep) {

@@ -1,5 +1,6 @@
 // The settings file's reader and writer, without a window: what a start-up makes of well-formed,
-// short, damaged and foreign files, and the line-limit box's conversion.
+// short, damaged and foreign files, the line-limit box's conversion, and a stored window place.
+#include "printcapture/ScreenPlace.h"
 #include "printcapture/SettingsFile.h"
 
 #include <QFile>
@@ -89,4 +90,23 @@ TEST(SettingsFile, AHugeFileIsReadOnlyAsFarAsItsFirstBytesAndQuotedShort) {
     EXPECT_LT(huge.size(), 120);
     EXPECT_EQ(notAnIntegerMessage("a\tb"), QStringLiteral("'a?b' ist kein gültiger Integerwert"));
     EXPECT_EQ(notAnIntegerMessage("\xE4"), QStringLiteral("'ä' ist kein gültiger Integerwert"));
+}
+
+// A stored place stays where a screen shows the window's title strip (also a little above the
+// top edge, or on a second screen left of the primary); beyond every screen the window is
+// centred on the primary one, or put at its corner when it is larger.
+TEST(SettingsFile, AStoredPlaceBeyondEveryScreenLandsOnThePrimary) {
+    const QRect primary(0, 0, 1920, 1040);
+    const QList<QRect> screens{primary, QRect(-1280, 0, 1280, 1024)};
+    const QSize size(330, 400);
+    for (const QPoint kept :
+         {QPoint(100, 200), QPoint(40, -12), QPoint(-1200, 500), QPoint(1900 - 330 + 40, 0)}) {
+        EXPECT_EQ(placeOnScreen(QRect(kept, size), screens, primary), kept) << kept.x();
+    }
+    const QPoint centred(795, 320);
+    for (const QPoint lost : {QPoint(30000, 30000), QPoint(-3000, 100), QPoint(100, 1040),
+                              QPoint(100, -19), QPoint(1920 - 39, 10)}) {
+        EXPECT_EQ(placeOnScreen(QRect(lost, size), screens, primary), centred) << lost.x();
+    }
+    EXPECT_EQ(placeOnScreen(QRect(5000, 0, 4000, 3000), screens, primary), QPoint(0, 0));
 }

@@ -1,13 +1,16 @@
 // The service session window, driven by pieces that a pty delivers through the serial layer.
 
 #include "session_fixture.h"
+#include "toolkit/ProgramFolder.h"
 #include "toolkit/ProtocolView.h"
 #include "toolkit/RadioGroup.h"
+#include "toolkit/WritableFolder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -191,6 +194,27 @@ TEST(ServiceWindow, PortThatCannotBeOpenedIsReportedInTheView) {
     EXPECT_FALSE(w.form->Timer1->isActive());
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
     EXPECT_TRUE(w.form->BitBtn2->isHidden());
+}
+
+// Where the program folder takes no files, the session's files go to the user's folder, and
+// the protocol says so once, in blue.
+TEST(ServiceWindow, AProgramFolderThatTakesNoFilesIsNamedOnceInBlue) {
+    WindowOnPty w;
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    toolkit::setFolderProbe(
+        [](const QString& folder) { return folder != toolkit::programFolder(); });
+    const QString user = home.path() + QStringLiteral("/korvel/korveltool/");
+    EXPECT_EQ(w.form->dataFolder(), user);
+    EXPECT_EQ(w.form->dataFolder(), user);
+    const QStringList lines = viewLines(*w.form);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("# In den Programmordner ")));
+    EXPECT_TRUE(lines[0].contains(user));
+    EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    toolkit::setFolderProbe({});
+    qputenv("XDG_DATA_HOME", savedHome);
 }
 
 TEST(ServiceWindow, SaveAsAsksWithTheRtfFilterAndReportsAFailedWrite) {

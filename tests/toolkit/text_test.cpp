@@ -1,5 +1,6 @@
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
+#include "toolkit/WritableFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,4 +61,51 @@ TEST(TextFile, RefusesFilesAboveTheBound) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(readAll(path, 1000));
     EXPECT_FALSE(readLines(dir.filePath(QStringLiteral("missing.txt"))).ok);
+}
+
+// Where a program's own files go: its folder when a file can be made there, else the user's
+// data folder, made on the way. The probe runs once per folder and run, and the user is told
+// once. The real probe: a missing folder or one below a file takes nothing, and a folder that
+// takes files keeps no trace of the probe.
+TEST(WritableFolder, FallsBackToTheUsersFolderDecidedOnceAndSaidOnce) {
+    QTemporaryDir program;
+    QTemporaryDir home;
+    const QString folder = program.path() + QLatin1Char('/');
+    EXPECT_TRUE(folderTakesFiles(folder));
+    EXPECT_TRUE(
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    ASSERT_TRUE(writeFileAtomic(program.filePath(QStringLiteral("datei")), "x"));
+    EXPECT_FALSE(folderTakesFiles(program.filePath(QStringLiteral("datei"))));
+    EXPECT_FALSE(folderTakesFiles(program.filePath(QStringLiteral("fehlt"))));
+
+    const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    EXPECT_EQ(writableFolder(folder, QStringLiteral("DruckKorvel")), folder);
+    EXPECT_TRUE(fallbackNotice().isEmpty());
+
+    int probes = 0;
+    setFolderProbe([&](const QString& f) {
+        ++probes;
+        return f != folder;
+    });
+    const QString user = home.path() + QStringLiteral("/korvel/DruckKorvel/");
+    EXPECT_EQ(userDataFolder(QStringLiteral("DruckKorvel")), user);
+    EXPECT_EQ(writableFolder(folder, QStringLiteral("DruckKorvel")), user);
+    EXPECT_TRUE(QDir(user).exists());
+    EXPECT_EQ(writableFolder(folder, QStringLiteral("DruckKorvel")), user);
+    EXPECT_EQ(probes, 2); // the program folder and the user's, each once
+    const QString notice = fallbackNotice();
+    EXPECT_TRUE(notice.contains(folder) && notice.contains(user)) << notice.toStdString();
+    EXPECT_TRUE(fallbackNotice().isEmpty());
+    EXPECT_EQ(writableFolder(folder, QStringLiteral("korveltool")),
+              home.path() + QStringLiteral("/korvel/korveltool/"));
+    EXPECT_TRUE(fallbackNotice().isEmpty()); // told once a run, not once a program name
+
+    // No user folder can be made either: the program folder, where the writes will say so.
+    setFolderProbe([&](const QString& f) { return f != folder && folderTakesFiles(f); });
+    qputenv("XDG_DATA_HOME", program.filePath(QStringLiteral("datei/home")).toLocal8Bit());
+    EXPECT_EQ(writableFolder(folder, QStringLiteral("DruckKorvel")), folder);
+    EXPECT_TRUE(fallbackNotice().isEmpty());
+    setFolderProbe({});
+    qputenv("XDG_DATA_HOME", savedHome);
 }
