@@ -405,7 +405,9 @@ BOOL PosixBackend::DeviceGone(HANDLE h) {
         return 1;
     }
     std::lock_guard io(state->ioMutex);
-    if (lineHungUp(state->fd)) {
+    // Looked at again under the lock: the event thread may have found the hang-up meanwhile,
+    // and the descriptor then points at /dev/null, which never hangs up.
+    if (state->gone || state->released || lineHungUp(state->fd)) {
         state->markGoneLocked();
         return 1;
     }
