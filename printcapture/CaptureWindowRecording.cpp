@@ -33,9 +33,10 @@ QString TForm1::recordingFolder() const {
     return QDir::toNativeSeparators(AVerz + QStringLiteral("Mitschnitte/"));
 }
 
-// A second "Start" during a recording goes on in the same file.
+// A second "Start" during a recording goes on in the same file (or without one, when it could
+// not be made: that was said once).
 void TForm1::beginRecording() {
-    if (m_recording.isOpen()) {
+    if (m_recording.isRecording()) {
         return;
     }
     if (!m_recording.create(recordingFolder(), QStringLiteral("DruckKorvel_"),

@@ -44,7 +44,7 @@ void TForm1::recordProtocol() {
 }
 
 void TForm1::endSession() {
-    if (!m_recording.isOpen()) {
+    if (!m_recording.isRecording()) {
         return;
     }
     m_recording.append(m_recorded.finish(RichEdit1->store()));

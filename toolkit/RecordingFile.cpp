@@ -38,9 +38,9 @@ RecordingFile::~RecordingFile() {
 
 bool RecordingFile::create(const QString& folder, const QString& prefix, const QDateTime& start) {
     close();
+    m_recording = true;
     m_failed = false;
     m_failureTaken = false;
-    m_pending.clear();
     const QDir dir(folder);
     m_path = QDir::toNativeSeparators(dir.filePath(nameFor(prefix, start, 1)));
     if (!QDir().mkpath(folder)) {
@@ -103,6 +103,7 @@ void RecordingFile::close() {
         m_file.reset();
         m_open = false;
     }
+    m_recording = false;
     m_pending.clear();
 }
 

@@ -37,6 +37,9 @@ public:
     // then names the file).
     bool create(const QString& folder, const QString& prefix, const QDateTime& start);
     bool isOpen() const { return m_open; }
+    // From create(), also a failed one, to close(): a recording runs (the caller's capture
+    // goes on without its file when it failed).
+    bool isRecording() const { return m_recording; }
     // The file of the present or last recording, with the platform's separators.
     QString path() const { return m_path; }
 
@@ -48,6 +51,7 @@ public:
     bool flush();
     bool sync();
     // Syncs and ends the recording; a later append() is dropped until the next create().
+    // A failure not yet taken stays for takeFailure().
     void close();
 
     // The path of a file that could not be created or written, once per recording.
@@ -60,6 +64,7 @@ private:
     QString m_path;
     std::string m_pending;
     bool m_open = false;
+    bool m_recording = false;
     bool m_failed = false;
     bool m_failureTaken = false;
 };

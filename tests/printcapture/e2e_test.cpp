@@ -115,10 +115,13 @@ TEST(CaptureEndToEnd, RecordsTwoThousandLinesConvertedInOrderWithTheirStyles) {
     EXPECT_EQ(rx.last(), QStringLiteral("13"));
 }
 
+// Also: a recording file that cannot be made is said once, in italic, and the recording goes on.
 TEST(CaptureEndToEnd, EachStartSendsDC1AndWritesAMarker) {
     PrinterSim sim(2, {"--lines", "0"});
     ASSERT_TRUE(portReady(sim, 2));
     QTemporaryDir folder; // the program folder: the recording files go there
+    QFile blocker(folder.filePath(QStringLiteral("Mitschnitte")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
     TForm1 f(nullptr, folder.path() + '/');
     f.Serial1.setCOMPort(2);
     f.Start1Click();
@@ -129,8 +132,14 @@ TEST(CaptureEndToEnd, EachStartSendsDC1AndWritesAMarker) {
     // not keep the DC1 and the trim from ever coming.
     EXPECT_LT(f.Timer2->remainingTime(), 9500);
     f.Stop1Click();
-    ASSERT_EQ(f.RichEdit1->lineCount(), 3);
-    EXPECT_TRUE(f.RichEdit1->document()->findBlockByNumber(1).text().startsWith(
+    ASSERT_EQ(f.RichEdit1->lineCount(), 4);
+    const QTextBlock failure = f.RichEdit1->document()->firstBlock();
+    EXPECT_EQ(failure.text(),
+              QStringLiteral("0****  Datei %1 kann nicht geschrieben werden")
+                  .arg(QDir::toNativeSeparators(blocker.fileName()) + QStringLiteral("/") +
+                       QFileInfo(f.recording().path()).fileName()));
+    EXPECT_EQ(styleOfBlock(failure), 'i');
+    EXPECT_TRUE(f.RichEdit1->document()->findBlockByNumber(2).text().startsWith(
         QStringLiteral("0****  Start Aufzeichnung ")));
     ASSERT_TRUE(waitUntil([&] { return sim.received().size() >= 3; }, 5000));
     EXPECT_EQ(sim.received(), (QStringList{"11", "11", "13"}));
