@@ -222,7 +222,8 @@ double answerP95(const std::string& folder) {
     }
     refreshPorts();
     toolkit::ScriptedDialogs dialogs; // answers "Werkseinstellung wird geladen !"
-    servicetool::TForm1 form;
+    QTemporaryDir recordings;         // the program folder: the session recording goes there
+    servicetool::TForm1 form(nullptr, recordings.path() + '/');
     sim.start();
     form.BitBtn1Click();
     QElapsedTimer clock;
