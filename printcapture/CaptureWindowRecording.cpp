@@ -91,9 +91,9 @@ void TForm1::portRemoved() {
         showReceivedLine(std::string(ReceiveBuffer.pending()));
         ReceiveBuffer.clear();
     }
+    appendMarker(interruptedMarker(timeNow()));
     setPanel(3, QStringLiteral(" P: 0"));
     setPanel(2, QStringLiteral(" Z: ") + QString::number(RichEdit1->lineCount()));
-    appendMarker(interruptedMarker(timeNow()));
     if (!m_recording.sync()) {
         showRecordingFailure();
     }
