@@ -290,6 +290,36 @@ TEST(CaptureEndToEnd, UnplugAndReplugGoOnInTheSameRecordingFile) {
     EXPECT_TRUE(std::equal(shown.begin(), shown.end(), file.end() - shown.size()));
 }
 
+// A re-plug quicker than the registry's next look, or a port that could not be opened at its
+// arrival, reports no arrival: the window finds the port again by itself.
+TEST(CaptureEndToEnd, AReplugWithoutAnArrivalIsFoundAgain) {
+    QTemporaryDir folder;
+    auto sim = std::make_unique<PrinterSim>(7, QStringList{"--lines", "100000", "--rate", "50"});
+    ASSERT_TRUE(portReady(*sim, 7));
+    TForm1 f(nullptr, folder.path() + '/');
+    f.Serial1.setCOMPort(7);
+    f.setTimerPeriodsForTest(1, 60000);
+    f.Start1Click();
+    ASSERT_TRUE(waitUntil([&] { return f.RichEdit1->lineCount() > 3; }, 10000));
+    sim->kill();
+    sim.reset();
+    QFile::remove(capturetest::portsDir() + QStringLiteral("/COM7"));
+    COMManager().Rescan();
+    ASSERT_TRUE(f.waitingForPort());
+
+    PrinterSim back(7, {"--lines", "3", "--seed", "8", "--no-pace", "--wait-xon"});
+    ASSERT_TRUE(back.published());
+    COMManager().Rescan(); // not through the message hook: no arrival event
+    const QString last = toolkit::fromWin1252(printersim::makeLine(8, 2).shown);
+    ASSERT_TRUE(
+        waitUntil([&] { return f.RichEdit1->document()->lastBlock().text() == last; }, 5000));
+    EXPECT_TRUE(f.RichEdit1->document()
+                    ->findBlockByNumber(f.RichEdit1->lineCount() - 4)
+                    .text()
+                    .startsWith(QStringLiteral("0****  Verbindung wieder aufgenommen ")));
+    f.Stop1Click();
+}
+
 // The window of AKilledProgramKeepsEveryShownLine, run in a child process of its own: it records
 // from the pty it is given until the display shows `lines` printed lines, says so, and then
 // stops polling until it is killed. Skipped in a normal run.
