@@ -61,6 +61,18 @@ std::string endMarker(std::string_view time) {
     return "0****  Ende Aufzeichnung " + std::string(time);
 }
 
+std::string interruptedMarker(std::string_view time) {
+    return "0****  Verbindung unterbrochen " + std::string(time);
+}
+
+std::string resumedMarker(std::string_view time) {
+    return "0****  Verbindung wieder aufgenommen " + std::string(time);
+}
+
+std::string failureMarker(std::string_view text) {
+    return "0****  " + std::string(text);
+}
+
 int trimBlock(int maxLines) {
     const int k = maxLines / 100;
     return k >= 0 ? k + 1 : 0;

@@ -24,6 +24,11 @@ std::optional<LineStyle> styleForLine(std::string_view converted);
 // tell them from printed lines. `time` is the long time text, e.g. "14:05:09".
 std::string startMarker(std::string_view time);
 std::string endMarker(std::string_view time);
+// The adapter was unplugged during a recording, and the recording went on when it came back.
+std::string interruptedMarker(std::string_view time);
+std::string resumedMarker(std::string_view time);
+// A line in the marker's form saying that a file could not be written.
+std::string failureMarker(std::string_view text);
 
 // Number of oldest lines one trim removes at the given line limit (0 for a negative limit).
 int trimBlock(int maxLines);

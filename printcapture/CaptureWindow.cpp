@@ -30,12 +30,12 @@ QString tr8(const char* win1252) {
     return toolkit::fromWin1252(win1252);
 }
 
+} // namespace
+
 // The long time format of the German system settings.
-std::string timeNow() {
+std::string TForm1::timeNow() {
     return QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toStdString();
 }
-
-} // namespace
 
 TForm1::TForm1(QWidget* parent, const QString& programFolder)
     : QMainWindow(parent), AVerz(programFolder) {
@@ -51,10 +51,13 @@ TForm1::TForm1(QWidget* parent, const QString& programFolder)
     createMenus();
     createStatusBar();
     createTimers();
+    watchPort();
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    endWait();
+}
 
 void TForm1::createDisplay() {
     RichEdit1 = new toolkit::LineView(this);
@@ -214,6 +217,8 @@ void TForm1::appendLine(const std::string& win1252) {
 void TForm1::appendMarker(const std::string& marker) {
     setCurrentStyle(LineStyle::Italic);
     appendLine(marker);
+    recordLine(marker);
+    flushRecording();
     setCurrentStyle(LineStyle::Regular);
 }
 
@@ -229,6 +234,8 @@ void TForm1::Start1Click() {
         if (!Timer2->isActive()) {
             Timer2->start();
         }
+        endWait();
+        beginRecording();
         appendMarker(startMarker(timeNow()));
     } else {
         toolkit::dialogs().message(this,
@@ -244,7 +251,9 @@ void TForm1::Stop1Click() {
     Serial1.setActive(false);
     Timer1->stop();
     Timer2->stop();
+    endWait();
     appendMarker(endMarker(timeNow()));
+    endRecording();
     UpdateStatus();
 }
 
@@ -254,14 +263,17 @@ void TForm1::showReceivedLine(const std::string& line) {
         setCurrentStyle(*style);
     }
     appendLine(converted);
+    recordLine(converted);
     m_unsaved = true;
 }
 
 // One line per poll; more only while the backlog is over its bound, so memory stays bounded.
 void TForm1::Timer1Timer() {
     ReceiveBuffer.append(Serial1.ReadString());
+    bool added = false;
     if (std::optional<std::string> line = ReceiveBuffer.takeLine()) {
         showReceivedLine(*line);
+        added = true;
     }
     while (ReceiveBuffer.overBound()) {
         std::optional<std::string> line = ReceiveBuffer.takeLine();
@@ -270,12 +282,19 @@ void TForm1::Timer1Timer() {
         }
         showReceivedLine(*line);
     }
+    if (added) {
+        flushRecording(); // a killed program loses nothing that a poll showed
+    }
     setPanel(3, QStringLiteral(" P: ") + QString::number(ReceiveBuffer.size()));
     setPanel(2, QStringLiteral(" Z: ") + QString::number(RichEdit1->lineCount()));
 }
 
 void TForm1::Timer2Timer() {
     Serial1.WriteString(kDC1);
+    // A power cut loses at most the lines of one keep-alive period.
+    if (!m_recording.sync()) {
+        showRecordingFailure();
+    }
     if (RichEdit1->lineCount() > MaxLines) {
         RichEdit1->deleteFirstLines(trimBlock(MaxLines));
         // Brings the insertion point, and with it the view, to the end.

@@ -6,6 +6,7 @@
 #include "CapturePipeline.h"
 #include "serial/SerAddons.h"
 #include "serial/Serial.h"
+#include "toolkit/RecordingFile.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -112,6 +113,14 @@ public:
     // still wait in ReceiveBuffer.
     bool hasUnsavedLines() const;
 
+    // Where the recording files go: "Mitschnitte" in dataFolder(), with a trailing
+    // separator. The one place that decides it.
+    QString recordingFolder();
+    // The file of the present (or last) recording.
+    const toolkit::RecordingFile& recording() const { return m_recording; }
+    // The port vanished during a recording and the window waits for it to come back.
+    bool waitingForPort() const { return m_waitingForPort; }
+
     // Test-only: shortens the timer periods so a test need not wait 100 ms per line or 10 s
     // per keep-alive. The program never calls this.
     void setTimerPeriodsForTest(int pollMs, int keepAliveMs);
@@ -171,10 +180,25 @@ private:
 
     void setPanel(int index, const QString& text);
     void setCurrentStyle(LineStyle style) { m_currentStyle = style; }
+    // The long time format of the German system settings, e.g. "14:05:09".
+    static std::string timeNow();
     // Appends with the current style, making room at the text limit instead of dropping.
     void appendLine(const std::string& win1252);
     void appendMarker(const std::string& marker);
     void showReceivedLine(const std::string& line);
+    // The recording file (CaptureWindowRecording.cpp): every line that the receive pipeline
+    // or a marker puts into the display during a recording also goes to the file.
+    void beginRecording();
+    void recordLine(const std::string& win1252);
+    void flushRecording();
+    void endRecording();
+    void showRecordingFailure();
+    // The unplugged adapter: the component tells the window; the registry's arrival (or the
+    // retry timer while the port is listed) brings the recording back.
+    void watchPort();
+    void portRemoved();
+    void tryReconnect();
+    void endWait();
     QTextCharFormat formatFor(LineStyle style) const;
     void createFileMenuItems();
     void createExportMenu();
@@ -184,6 +208,9 @@ private:
     LineStyle m_currentStyle = LineStyle::Regular;
     bool m_unsaved = false; // received lines shown since the display was last written
     bool m_ending = false;  // "Beenden" wrote its files; the close needs no question
+    toolkit::RecordingFile m_recording;
+    bool m_waitingForPort = false;
+    QTimer* m_reconnectTimer = nullptr; // retries the open while the port is listed
 };
 
 } // namespace printcapture

@@ -69,7 +69,8 @@ QIcon glyph(bool connect) {
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(QWidget* parent, const QString& programFolder)
+    : QMainWindow(parent), m_programFolder(programFolder) {
     setWindowTitle(QStringLiteral("Korvel-Tool"));
     createControls();
     createMenus();
@@ -80,12 +81,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     SaveDialog1.defaultExtension = QStringLiteral("rtf");
     SaveDialog1.filter = QStringLiteral("RichText [*.rtf]|*.rtf|Alle Files [*.*]|*.*");
     SaveDialog1.confirmOverwrite = false;
+    Serial1.OnCOMRemoved = [this](TObject*) { portRemoved(); };
 
     FormCreate();
 }
 
 TForm1::~TForm1() {
     Timer1->stop();
+    endSession();
 }
 
 void TForm1::createControls() {
@@ -181,6 +184,7 @@ void TForm1::RadioGroup2Click() {
 
 void TForm1::ApplyLineSettings() {
     Serial1.setActive(false);
+    endSession();
     const bool version2 = m_session.version2();
     Serial1.setBaudrate(version2 ? TBaudrate::br_115200 : TBaudrate::br_009600);
     Serial1.setHandshakeRtsCts(version2);
@@ -202,6 +206,7 @@ void TForm1::BitBtn1Click() {
         Timer1->start();
         appendBlue("# Schnittstelle ist ge\xF6"
                    "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.");
+        beginSession();
         BitBtn1->hide();
         BitBtn2->show();
         RichEdit1->setFocus();
@@ -218,6 +223,7 @@ void TForm1::BitBtn2Click() {
     Serial1.setActive(false);
     Timer1->stop();
     appendBlue("# Schnittstelle ist geschlossen");
+    endSession();
     BitBtn2->setVisible(Serial1.Active());
     BitBtn1->setVisible(!Serial1.Active());
 }
@@ -243,6 +249,7 @@ void TForm1::Timer1Timer() {
             break;
         }
     }
+    recordProtocol();
 }
 
 // A piece the store refuses is shown as a blue "?" line, once per refused stretch; it still
@@ -267,6 +274,7 @@ void TForm1::announceFactoryReset() {
     Serial1.setActive(false);
     Timer1->stop();
     appendBlue("# Schnittstelle ist geschlossen");
+    endSession();
     toolkit::dialogs().message(this, QStringLiteral("Werkseinstellung wird geladen !"));
     // "Trennen" stays visible too: a second close is logged once more and hides it.
     BitBtn1->show();
@@ -275,6 +283,7 @@ void TForm1::announceFactoryReset() {
 void TForm1::appendBlue(std::string_view win1252) {
     m_protocol->note(win1252, OwnColour);
     RichEdit1->storeChanged();
+    recordProtocol();
 }
 
 void TForm1::Speichernunter1Click() {
@@ -309,6 +318,8 @@ void TForm1::Module1Click() {
 void TForm1::closeEvent(QCloseEvent* event) {
     Timer1->stop();
     Serial1.setActive(false);
+    // Nothing to ask: the session's recording file holds the protocol.
+    endSession();
     event->accept();
     // Closing the main window ends the program, also while other windows are shown.
     QCoreApplication::quit();

@@ -2,9 +2,11 @@
 // The main window of korveltool: the service session at the panel controller's serial port.
 
 #include "PromptSession.h"
+#include "ProtocolRecording.h"
 #include "ProtocolStream.h"
 #include "serial/Serial.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/RecordingFile.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -34,7 +36,9 @@ QString aboutText();
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // `programFolder` is where the session recordings go (with a trailing separator); empty
+    // means the folder of the running program file, as the program uses it.
+    explicit TForm1(QWidget* parent = nullptr, const QString& programFolder = {});
     ~TForm1() override;
 
     // Controls and components, named as in the window's layout.
@@ -83,6 +87,11 @@ public:
     bool Version2Selected() const { return m_session.version2(); }
     // What goes into the protocol view, and how.
     ProtocolStream& protocol() { return *m_protocol; }
+    // Where the session recordings go: "Protokolle" in dataFolder(), with a trailing
+    // separator. The one place that decides it.
+    QString recordingFolder();
+    // The file of the present (or last) session.
+    const toolkit::RecordingFile& recording() const { return m_recording; }
 
 public slots:
     void FormCreate();
@@ -113,9 +122,19 @@ private:
     void showReceived(const std::string& piece);
     void sendBurst(char letter);
     void announceFactoryReset();
+    // The session's recording file (SessionRecording.cpp): "Verbinden" starts it, the port's
+    // close ends it; everything the view gains in between is written at once.
+    void beginSession();
+    void recordProtocol();
+    void endSession();
+    void showRecordingFailure();
+    void portRemoved();
 
     PromptSession m_session;
     std::unique_ptr<ProtocolStream> m_protocol;
+    QString m_programFolder;
+    toolkit::RecordingFile m_recording;
+    ProtocolRecording m_recorded;
 };
 
 } // namespace servicetool

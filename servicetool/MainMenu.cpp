@@ -115,8 +115,8 @@ void TForm1::ber1Click() {
 }
 
 QString TForm1::dataFolder() {
-    const QString folder =
-        toolkit::writableFolder(toolkit::programFolder(), QStringLiteral("korveltool"));
+    const QString base = m_programFolder.isEmpty() ? toolkit::programFolder() : m_programFolder;
+    const QString folder = toolkit::writableFolder(base, QStringLiteral("korveltool"));
     if (const QString notice = toolkit::fallbackNotice(); !notice.isEmpty()) {
         appendBlue("# " + toolkit::toWin1252(notice));
     }

@@ -11,12 +11,14 @@
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
+#include "toolkit/RecordingFile.h"
 #include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -183,7 +185,8 @@ int linesLost(int pollMs) {
     if (!sim.ready()) {
         return kLines;
     }
-    TForm1 f;
+    QTemporaryDir recordings; // the recording files go there
+    TForm1 f(nullptr, recordings.path() + '/');
     f.Serial1.setCOMPort(6);
     f.show();
     if (pollMs != TForm1::kPollMs) {
@@ -237,7 +240,8 @@ double idleCpuPercent() {
     if (!sim.ready()) {
         return -1;
     }
-    TForm1 f;
+    QTemporaryDir recordings; // the recording files go there
+    TForm1 f(nullptr, recordings.path() + '/');
     f.Serial1.setCOMPort(7);
     f.show();
     f.Start1Click();
@@ -379,6 +383,27 @@ double startMillis() {
     return median(ms);
 }
 
+// The recording file's cost per line as a poll adds it: the line with its CR LF handed to the
+// operating system at once, and forced to the disk at every keep-alive (every 100th poll).
+double recordMicrosPerLine() {
+    constexpr int kLines = 20000;
+    QTemporaryDir dir;
+    toolkit::RecordingFile file;
+    if (!file.create(dir.path(), QStringLiteral("DruckKorvel_"), QDateTime::currentDateTime())) {
+        return -1;
+    }
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kLines; ++i) {
+        file.appendLine(line80(i));
+        file.flush();
+        if (i % 100 == 99) {
+            file.sync();
+        }
+    }
+    return static_cast<double>(t.nsecsElapsed()) / 1000.0 / kLines;
+}
+
 void print(const char* name, double value) {
     std::printf("%s %.3g\n", name, value);
     std::fflush(stdout);
@@ -415,6 +440,7 @@ int main(int argc, char** argv) {
     run("capture.tick_us.32000x256", [] { return tickMicros(32000, 256); });
     run("capture.trim_ms.32000", [] { return trimMillis(80); });
     run("capture.trim_ms.32000x256", [] { return trimMillis(256); });
+    run("capture.record_us.line", recordMicrosPerLine);
     run("capture.lines_lost", [&] { return linesLost(pollMs); });
     run("capture.idle_cpu_pct", idleCpuPercent);
     if (only.empty()) {

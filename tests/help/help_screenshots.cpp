@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
@@ -136,7 +137,8 @@ TEST_F(HelpScreenshots, KorvelToolMainWindowMenusAndSettings) {
     testsupport::PtyPort com1(ports.folder, 1), com3(ports.folder, 3);
     ports.start();
     {
-        servicetool::TForm1 form;
+        QTemporaryDir recordings; // the program folder: the session recording goes there
+        servicetool::TForm1 form(nullptr, recordings.path() + QLatin1Char('/'));
         form.show();
         EXPECT_TRUE(save(form, kToolImages, QStringLiteral("hauptfenster_start.png")));
         // A session of the newer controller software up to the service menu's answer.
@@ -204,7 +206,8 @@ TEST_F(HelpScreenshots, DruckKorvelCapture) {
     OwnPorts ports;
     testsupport::PtyPort com1(ports.folder, 1);
     ports.start();
-    printcapture::TForm1 form;
+    QTemporaryDir recordings; // the program folder: the recording file goes there
+    printcapture::TForm1 form(nullptr, recordings.path() + QLatin1Char('/'));
     // Wider than the program's first start, so the printed lines are seen whole.
     form.resize(560, form.height());
     form.show();

@@ -264,7 +264,13 @@ TEST_F(ProgramFolder, KorveltoolRunsASessionAndReadsItsDataFilesFromTheFolder) {
     for (const char* file : {"typ50.csv", "Fehler.csv", "fehler.rtf"}) {
         EXPECT_TRUE(watch.opened.contains(QString::fromLatin1(file))) << file;
     }
-    EXPECT_EQ(watch.written, QSet<QString>());
+    // The session's recording file, in its own folder; nothing else.
+    EXPECT_EQ(watch.written, QSet<QString>{QStringLiteral("Protokolle")});
+    const QStringList sessions =
+        QDir(m_folder + QStringLiteral("/Protokolle")).entryList(QDir::Files);
+    ASSERT_EQ(sessions.size(), 1);
+    EXPECT_TRUE(readAll(m_folder + QStringLiteral("/Protokolle/") + sessions.front())
+                    .contains(QStringLiteral("loading default config")));
     // The simulated controller got the right answers.
     EXPECT_TRUE(
         r.output.contains(QRegularExpression(QStringLiteral("session 1 \\(Version 2\\): ok"))))
@@ -282,7 +288,13 @@ TEST_F(ProgramFolder, DruckKorvelKeepsSettingsAndProtocolInTheFolder) {
     expectCleanRun(r, {});
     watch.collect();
     EXPECT_EQ(watch.written,
-              (QSet<QString>{QStringLiteral("DruckKorvel.ini"), QStringLiteral("protokoll.rtf")}));
+              (QSet<QString>{QStringLiteral("DruckKorvel.ini"), QStringLiteral("protokoll.rtf"),
+                             QStringLiteral("Mitschnitte")}));
+    const QStringList recordings =
+        QDir(m_folder + QStringLiteral("/Mitschnitte")).entryList(QDir::Files);
+    ASSERT_EQ(recordings.size(), 1);
+    EXPECT_TRUE(readAll(m_folder + QStringLiteral("/Mitschnitte/") + recordings.front())
+                    .startsWith(QStringLiteral("0****  Start Aufzeichnung ")));
     const QString protocol = readAll(m_folder + QStringLiteral("/protokoll.rtf"));
     EXPECT_TRUE(protocol.startsWith(QStringLiteral("{\\rtf"))) << protocol.left(80).toStdString();
     EXPECT_TRUE(protocol.contains(QStringLiteral("Start Aufzeichnung")));

@@ -358,6 +358,18 @@ TEST(CaptureExitEndToEnd, BeendenKeepsTheCaptureAndTheNextStartItsSettings) {
     capturetest::runEvents(300);
     EXPECT_FALSE(sim.received().contains(QStringLiteral("13"))); // no DC3 at the exit
 
+    // The recording still running at the exit is in its file, line for line as shown.
+    const QStringList recordings =
+        QDir(dir.filePath(QStringLiteral("Mitschnitte"))).entryList(QDir::Files);
+    ASSERT_EQ(recordings.size(), 1);
+    QStringList recorded;
+    for (const std::string& line :
+         toolkit::readLines(dir.filePath(QStringLiteral("Mitschnitte/")) + recordings.front())
+             .lines) {
+        recorded << toolkit::fromWin1252(line);
+    }
+    EXPECT_EQ(recorded, shown);
+
     // The protocol: the start marker, then every printed line converted, in order, styled.
     QTextDocument protocol;
     QString error;

@@ -41,7 +41,7 @@ struct SimRun {
         std::string error;
         EXPECT_TRUE(sim.open(&error)) << error;
         rescanPorts();
-        form = std::make_unique<servicetool::TForm1>();
+        form = std::make_unique<servicetool::TForm1>(nullptr, folder.path() + QLatin1Char('/'));
         form->show();
     }
     ~SimRun() { sim.stop(); }
@@ -53,6 +53,7 @@ struct SimRun {
         return reports.empty() ? panelsim::SessionReport{} : reports.front();
     }
 
+    QTemporaryDir folder; // the program folder: the session recordings go there
     toolkit::ScriptedDialogs dialogs;
     panelsim::PanelSim sim;
     std::unique_ptr<servicetool::TForm1> form;
@@ -226,6 +227,18 @@ TEST(ServiceSession, Version2TraceStartRunsUntilTrennen) {
     ASSERT_NE(trace, sent.end());
     EXPECT_GT(expectProtocolIsTheStream(back, report.sent),
               static_cast<std::size_t>(trace - sent.begin()));
+
+    // The session's recording file holds the saved protocol's text, line for line.
+    EXPECT_FALSE(run.form->recording().isOpen());
+    QStringList saved;
+    for (const RtfParagraph& p : back.paragraphs) {
+        saved << toolkit::fromWin1252(p.text());
+    }
+    while (!saved.isEmpty() && saved.last().isEmpty()) {
+        saved.removeLast(); // what follows the last paragraph mark
+    }
+    EXPECT_EQ(recordedLines(*run.form), saved);
+    EXPECT_EQ(recordedLines(*run.form), viewLines(*run.form));
 }
 
 TEST(ServiceSession, Version1StopsTheTraceWithF) {

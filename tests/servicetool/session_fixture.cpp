@@ -2,6 +2,7 @@
 
 #include "serial/Serial.h"
 #include "toolkit/ProtocolView.h"
+#include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 
 #include <QElapsedTimer>
@@ -99,7 +100,15 @@ WindowOnPty::WindowOnPty() {
         ADD_FAILURE() << error;
     }
     rescanPorts();
-    form = std::make_unique<servicetool::TForm1>();
+    form = std::make_unique<servicetool::TForm1>(nullptr, folder.path() + QLatin1Char('/'));
+}
+
+QStringList recordedLines(const servicetool::TForm1& form) {
+    QStringList lines;
+    for (const std::string& line : toolkit::readLines(form.recording().path()).lines) {
+        lines << toolkit::fromWin1252(line);
+    }
+    return lines;
 }
 
 bool WindowOnPty::connect() {

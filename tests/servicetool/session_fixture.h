@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,10 +31,15 @@ QStringList viewLines(const servicetool::TForm1& form);
 QString viewText(const servicetool::TForm1& form); // the lines joined by LF
 QColor lineColour(const servicetool::TForm1& form, int line);
 
-// A window on COM1, which is a pty whose other end the test holds.
+// The lines of the session's recording file, or nothing when it cannot be read.
+QStringList recordedLines(const servicetool::TForm1& form);
+
+// A window on COM1, which is a pty whose other end the test holds. Its program folder (where
+// the session recordings go) is a temporary folder of the test.
 class WindowOnPty {
 public:
     WindowOnPty();
+    QTemporaryDir folder;
     toolkit::ScriptedDialogs dialogs;
     panelsim::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -152,6 +153,45 @@ TEST(ServiceWindow, VersionChangeWhileConnectedClosesThePortSilently) {
     w.tick("- ... configuring trace of");
     w.tick("f");
     EXPECT_EQ(w.answers(13, 500), std::string(12, 'd'));
+}
+
+// A recording file that cannot be made is said once and the session goes on; the next session
+// records again, until the adapter is unplugged: the window says so, stops, and offers
+// "Verbinden" again without reconnecting by itself.
+TEST(ServiceWindow, RecordingFailureIsSaidOnceAndAnUnplugEndsTheSession) {
+    WindowOnPty w;
+    const QString blocker = w.folder.filePath(QStringLiteral("Protokolle"));
+    {
+        QFile file(blocker); // a file where the folder should be
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(w.connect());
+    w.tick("boot 1\r\n");
+    w.tick("boot 2\r\n");
+    const QStringList failed = viewLines(*w.form).filter(QStringLiteral("kann nicht geschrieben"));
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(
+        failed.front().startsWith(QStringLiteral("# Datei ") + QDir::toNativeSeparators(blocker)));
+    EXPECT_TRUE(failed.front().endsWith(QStringLiteral(" kann nicht geschrieben werden !")));
+    EXPECT_TRUE(viewText(*w.form).contains(QStringLiteral("boot 2")));
+    w.form->BitBtn2Click();
+
+    QFile::remove(blocker);
+    ASSERT_TRUE(w.connect());
+    w.tick("listener");
+    w.tick(" and more\r\npartial");
+    removePort(1);
+    EXPECT_FALSE(w.form->Serial1.Active());
+    EXPECT_FALSE(w.form->Timer1->isActive());
+    EXPECT_FALSE(w.form->BitBtn1->isHidden());
+    EXPECT_TRUE(w.form->BitBtn2->isHidden());
+    EXPECT_EQ(viewLines(*w.form).last(),
+              QStringLiteral("# Verbindung zur Schnittstelle unterbrochen !"));
+    EXPECT_EQ(lineColour(*w.form, static_cast<int>(viewLines(*w.form).size()) - 1), Blue);
+    EXPECT_FALSE(w.form->recording().isOpen());
+    EXPECT_EQ(recordedLines(*w.form), viewLines(*w.form));
+    EXPECT_EQ(QDir(w.folder.filePath(QStringLiteral("Protokolle"))).entryList(QDir::Files).size(),
+              1);
 }
 
 TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {

@@ -1,9 +1,12 @@
+#include "toolkit/RecordingFile.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "toolkit/WritableFolder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -108,4 +111,35 @@ TEST(WritableFolder, FallsBackToTheUsersFolderDecidedOnceAndSaidOnce) {
     EXPECT_TRUE(fallbackNotice().isEmpty());
     setFolderProbe({});
     qputenv("XDG_DATA_HOME", savedHome);
+}
+
+// Recordings started within one second never share a file, nothing is written before a flush,
+// and a folder that cannot be made is one failure, handed out once.
+TEST(RecordingFile, NeverOpensAnExistingFileAndReportsAFailureOnce) {
+    QTemporaryDir dir;
+    const QDateTime start(QDate(2026, 3, 4), QTime(5, 6, 7));
+    toolkit::RecordingFile first;
+    ASSERT_TRUE(first.create(dir.path(), QStringLiteral("Rec_"), start));
+    first.appendLine("eins");
+    EXPECT_EQ(QFileInfo(first.path()).size(), 0);
+    EXPECT_TRUE(first.flush());
+    toolkit::RecordingFile second;
+    ASSERT_TRUE(second.create(dir.path(), QStringLiteral("Rec_"), start));
+    second.appendLine("zwei");
+    second.close();
+    first.appendLine("drei");
+    first.close();
+    EXPECT_EQ(QFileInfo(first.path()).fileName(), QStringLiteral("Rec_2026-03-04_05-06-07.txt"));
+    EXPECT_EQ(QFileInfo(second.path()).fileName(), QStringLiteral("Rec_2026-03-04_05-06-07_2.txt"));
+    EXPECT_EQ(toolkit::readAll(first.path(), 100).value_or(""), "eins\r\ndrei\r\n");
+    EXPECT_EQ(toolkit::readAll(second.path(), 100).value_or(""), "zwei\r\n");
+
+    QFile blocker(dir.filePath(QStringLiteral("taken")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+    toolkit::RecordingFile failed;
+    EXPECT_FALSE(failed.create(blocker.fileName(), QStringLiteral("Rec_"), start));
+    failed.appendLine("lost");
+    EXPECT_TRUE(failed.takeFailure().has_value());
+    EXPECT_FALSE(failed.flush());
+    EXPECT_FALSE(failed.takeFailure().has_value());
 }
