@@ -16,8 +16,7 @@ bool appendOne(toolkit::LineView& view, const QString& text, const QTextCharForm
     if (view.textLimit() <= 0 || view.lineCount() == 0 || lacking <= 0) {
         return false; // the widget refused, not the limit
     }
-    view.deleteFirstLines(view.linesHolding(lacking));
-    return view.appendEntry(text, format);
+    return view.appendReplacingOldest(text, format, view.linesHolding(lacking));
 }
 
 } // namespace

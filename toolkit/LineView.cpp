@@ -134,6 +134,29 @@ bool LineView::appendEntry(const QString& text, const QTextCharFormat& format) {
     return true;
 }
 
+// The widget's own append removes the first line as a scroll: the lines in view stay laid out
+// and only the new one is painted, where a removal of our own repaints every line in view. It
+// takes the format of the widget's cursor, so it is used only while the user selects nothing
+// (a format set on a selection would restyle the selected text) and for one line at a time.
+bool LineView::appendReplacingOldest(const QString& text, const QTextCharFormat& format,
+                                     int oldest) {
+    const bool oneLine = !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'));
+    const int lines = lineCount();
+    if (m_failAppends || !oneLine || oldest <= 0 || oldest >= lines || document()->isEmpty() ||
+        textCursor().hasSelection()) {
+        deleteFirstLines(oldest);
+        return appendEntry(text, format);
+    }
+    document()->setMaximumBlockCount(lines);
+    setCurrentCharFormat(format);
+    m_ownEdit = true;
+    appendPlainText(text);
+    m_ownEdit = false;
+    document()->setMaximumBlockCount(0);
+    deleteFirstLines(oldest - 1);
+    return true;
+}
+
 bool LineView::appendEntry8(std::string_view win1252, const QTextCharFormat& format) {
     return appendEntry(fromWin1252(win1252), format);
 }

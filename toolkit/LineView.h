@@ -20,6 +20,9 @@ public:
     // would be exceeded or the insert fails.
     bool appendEntry(const QString& text, const QTextCharFormat& format);
     bool appendEntry8(std::string_view win1252, const QTextCharFormat& format);
+    // Deletes the `oldest` first lines and appends `text` as an entry, without regard to the
+    // text limit (the caller made the room); the view shows it as a scroll where it can.
+    bool appendReplacingOldest(const QString& text, const QTextCharFormat& format, int oldest);
 
     // Maximum number of characters (line ends count one each); 0 = no limit.
     void setTextLimit(qint64 limit) { m_textLimit = limit; }

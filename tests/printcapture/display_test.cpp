@@ -2,6 +2,8 @@
 #include "printcapture/CaptureDisplay.h"
 #include "toolkit/LineView.h"
 
+#include <QTextBlock>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using printcapture::appendMakingRoom;
@@ -28,11 +30,21 @@ TEST(AppendMakingRoom, DeletesOnlyTheOldestLinesTheNewLineNeeds) {
         EXPECT_EQ(lines[k], line(30 + k));
     }
     const QString triple = line(40) + line(41) + line(42); // 27 characters and a line end
-    ASSERT_TRUE(appendMakingRoom(v, triple, {}));
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    ASSERT_TRUE(appendMakingRoom(v, triple, bold));
     lines = v.toPlainText().split(QLatin1Char('\n'));
     EXPECT_EQ(lines.size(), 8);
     EXPECT_EQ(lines.first(), line(33));
     EXPECT_EQ(lines.last(), triple);
+    // The new line has its own style, and the lines before keep theirs.
+    const auto weight = [](const QTextBlock& b) {
+        return b.begin().fragment().charFormat().fontWeight();
+    };
+    EXPECT_EQ(weight(v.document()->lastBlock()), QFont::Bold);
+    EXPECT_EQ(weight(v.document()->lastBlock().previous()), QFont::Normal);
+    ASSERT_TRUE(appendMakingRoom(v, line(43), {}));
+    EXPECT_EQ(weight(v.document()->lastBlock()), QFont::Normal);
     // Line ends inside an entry count once each, CR LF included.
     EXPECT_EQ(v.entrySize(QStringLiteral("ab\r\ncd\ne")), 8); // "ab", "cd", "e", three ends
 }
