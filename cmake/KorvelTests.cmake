@@ -35,21 +35,47 @@ if(CMAKE_CROSSCOMPILING)
     set(KORVEL_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
     set(KORVEL_WINE_ENV "WINEPREFIX=${KORVEL_WINE_DIR}/prefix" "WINEDEBUG=-all"
                         "WINEDLLOVERRIDES=mscoree,mshtml=" "WINEARCH=win64")
+    # Qt's offscreen platform on Windows knows no system fonts: it reads the font files of one
+    # folder. The host's sans-serif and fixed-width DejaVu and Liberation fonts are linked into
+    # one, seen by wine as Z: (without serif fonts the fallback for the Windows dialog font is
+    # a sans-serif one, as on Windows).
+    set(KORVEL_WINE_FONTS ${CMAKE_BINARY_DIR}/fonts)
+    file(GLOB _fonts /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf
+         /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf
+         /usr/share/fonts/truetype/liberation/LiberationMono-*.ttf)
+    file(REMOVE_RECURSE ${KORVEL_WINE_FONTS})
+    file(MAKE_DIRECTORY ${KORVEL_WINE_FONTS})
+    foreach(font ${_fonts})
+        get_filename_component(_name ${font} NAME)
+        file(CREATE_LINK ${font} ${KORVEL_WINE_FONTS}/${_name} SYMBOLIC)
+    endforeach()
+    # wine hands no host variable named QT_* to a Windows program; WINEQT_* becomes QT_*.
+    list(APPEND KORVEL_WINE_ENV "WINEQT_QPA_FONTDIR=Z:${KORVEL_WINE_FONTS}")
 endif()
 
-# korvel_add_gtest(target [PROPERTIES name value ...])
+# korvel_add_gtest(target [ENVIRONMENT var=value ...] [PROPERTIES name value ...])
+# Natively each test case becomes a CTest test; in the cross build the program is one test
+# under wine, its environment added to wine's.
 function(korvel_add_gtest target)
-    cmake_parse_arguments(arg "" "" "PROPERTIES" ${ARGN})
+    cmake_parse_arguments(arg "" "" "ENVIRONMENT;PROPERTIES" ${ARGN})
     if(CMAKE_CROSSCOMPILING)
+        list(TRANSFORM arg_ENVIRONMENT REPLACE "^QT_" "WINEQT_")
         add_test(NAME ${target} COMMAND ${target})
         set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine_prefix
-                                                  ENVIRONMENT "${KORVEL_WINE_ENV}")
+                             ENVIRONMENT "${KORVEL_WINE_ENV};${arg_ENVIRONMENT}")
         if(arg_PROPERTIES)
             set_tests_properties(${target} PROPERTIES ${arg_PROPERTIES})
         endif()
-    elseif(arg_PROPERTIES)
-        gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${arg_PROPERTIES})
     else()
-        gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
+        set(properties ${arg_PROPERTIES})
+        if(arg_ENVIRONMENT)
+            list(JOIN arg_ENVIRONMENT "\\;" env)
+            list(APPEND properties ENVIRONMENT "${env}")
+        endif()
+        if(properties)
+            gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
+        else()
+            gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
+        endif()
     endif()
 endfunction()

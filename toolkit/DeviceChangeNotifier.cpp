@@ -8,8 +8,9 @@
 // After our own headers: windows.h defines macros with the names of the comm constants.
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <dbt.h>
 #include <windows.h>
+// dbt.h needs the types of windows.h.
+#include <dbt.h>
 #else
 #include "serial/comm/posix/DeviceWatcher.h"
 

@@ -15,8 +15,6 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-extern char** environ;
-
 namespace capturetest {
 
 QStringList menuTexts(const QMenu* menu) {
@@ -29,6 +27,7 @@ QStringList menuTexts(const QMenu* menu) {
 
 namespace {
 
+#ifndef _WIN32
 // Runs before main, so the registry's first probe already sees the private folder.
 QString makePortsDir() {
     char pattern[] = "/tmp/korvel-capture-XXXXXX";
@@ -63,6 +62,7 @@ struct CleanUp {
         QDir(g_userDataDir).removeRecursively();
     }
 } g_cleanUp;
+#endif
 
 // Windows made without a folder of their own read the settings file beside the test programs,
 // which is where the program leaves it when it is run from the build folder. Such a file would
@@ -82,6 +82,7 @@ public:
 
 } // namespace
 
+#ifndef _WIN32
 QString portsDir() {
     return g_portsDir;
 }
@@ -93,6 +94,7 @@ UserDataHome::UserDataHome(const QString& path) {
 UserDataHome::~UserDataHome() {
     ::setenv("XDG_DATA_HOME", g_userDataDir.toLocal8Bit().constData(), 1);
 }
+#endif
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;
@@ -110,6 +112,8 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
 void runEvents(int ms) {
     waitUntil([] { return false; }, ms);
 }
+
+#ifndef _WIN32
 
 PrinterSim::PrinterSim(int com, const QStringList& options) : m_com(com) {
     static int counter = 0;
@@ -170,5 +174,7 @@ QList<long> PrinterSim::receivedTimes() const {
     }
     return times;
 }
+
+#endif
 
 } // namespace capturetest

@@ -3,8 +3,6 @@
 // registry first looks, a private user data folder, the printer simulator as a child process,
 // and bounded waits.
 
-#include "common/ChildProcess.h"
-
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -18,9 +16,7 @@ namespace capturetest {
 // The texts of a menu's entries in order, a separator as "-".
 QStringList menuTexts(const QMenu* menu);
 
-// The KORVEL_PORTS folder of this test process (under /tmp).
-QString portsDir();
-
+#ifndef _WIN32
 // Points the user's data folder ($XDG_DATA_HOME) at `path` while it lives; otherwise the tests
 // use a private one of their own.
 class UserDataHome {
@@ -30,6 +26,7 @@ public:
     UserDataHome(const UserDataHome&) = delete;
     UserDataHome& operator=(const UserDataHome&) = delete;
 };
+#endif
 
 // Processes events until `done` holds or `timeoutMs` passes; returns `done()`.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs);
@@ -37,7 +34,17 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs);
 // Runs events for `ms` milliseconds.
 void runEvents(int ms);
 
-// The printer simulator on COM<com> of the test's port folder.
+#ifndef _WIN32
+} // namespace capturetest
+
+#include "common/ChildProcess.h"
+
+namespace capturetest {
+
+// The KORVEL_PORTS folder of this test process (under /tmp).
+QString portsDir();
+
+// The printer simulator on COM<com> of the test's port folder. Linux only: it publishes a pty.
 class PrinterSim {
 public:
     PrinterSim(int com, const QStringList& options);
@@ -57,5 +64,6 @@ private:
     QString m_report;
     std::unique_ptr<ChildProcess> m_process;
 };
+#endif
 
 } // namespace capturetest

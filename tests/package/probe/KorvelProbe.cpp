@@ -7,15 +7,19 @@
 //   click TEXT     trigger the menu action or click the button captioned TEXT ('&' ignored)
 //   wait MS        let the program run
 //   message TEXT   wait until a message box with this text has been seen
+//   file PATH      wait for a file dialog and choose PATH in it
 // Every message box is logged and closed with OK as soon as it is seen.
 // KORVEL_PROBE_LOG: the file the log lines are appended to ("start", "window TITLE",
 // "click TEXT", "missing TEXT", "message TEXT", "end").
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QGenericPlugin>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QSet>
@@ -89,21 +93,54 @@ private:
         if (verb == QLatin1String("message")) {
             return m_messages.contains(arg);
         }
+        if (verb == QLatin1String("file")) {
+            return chooseFile(arg);
+        }
         log((click(arg) ? QStringLiteral("click ") : QStringLiteral("missing ")) + arg);
         return true;
     }
 
+    // Done once the dialog took the file and closed. The path is typed into the name field as
+    // a user would: selectFile() leaves a field that has the focus alone.
+    bool chooseFile(const QString& path) {
+        QFileDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                dialog = d;
+            }
+        }
+        if (!dialog) {
+            const bool done = m_fileAccepted;
+            m_fileAccepted = false;
+            return done;
+        }
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText(QDir::toNativeSeparators(path));
+        } else {
+            dialog->selectFile(path);
+        }
+        if (!m_fileAccepted) {
+            log(QStringLiteral("file ") + path);
+        }
+        m_fileAccepted = true;
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
+        return false;
+    }
+
+    // The click itself is queued: a modal window that it opens runs its own event loop, and
+    // Windows hands a timer no new tick while its handler is still running.
     static bool click(const QString& text) {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             for (QAction* action : w->findChildren<QAction*>()) {
                 if (plain(action->text()) == text && action->isEnabled()) {
-                    action->trigger();
+                    QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
                     return true;
                 }
             }
             for (QAbstractButton* button : w->findChildren<QAbstractButton*>()) {
                 if (plain(button->text()) == text && button->isVisible() && button->isEnabled()) {
-                    button->click();
+                    QMetaObject::invokeMethod(button, &QAbstractButton::click,
+                                              Qt::QueuedConnection);
                     return true;
                 }
             }
@@ -117,6 +154,7 @@ private:
     QSet<QWidget*> m_windows;
     QElapsedTimer m_clock;
     qint64 m_waitUntil = 0;
+    bool m_fileAccepted = false;
 };
 
 } // namespace
