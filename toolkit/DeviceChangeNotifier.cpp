@@ -8,8 +8,10 @@
 // After our own headers: windows.h defines macros with the names of the comm constants.
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <dbt.h>
+// clang-format off
 #include <windows.h>
+#include <dbt.h> // needs windows.h first
+// clang-format on
 #else
 #include "serial/comm/posix/DeviceWatcher.h"
 
