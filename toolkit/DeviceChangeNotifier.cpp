@@ -8,10 +8,9 @@
 // After our own headers: windows.h defines macros with the names of the comm constants.
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-// clang-format off
 #include <windows.h>
-#include <dbt.h> // needs windows.h first
-// clang-format on
+// dbt.h needs the types of windows.h.
+#include <dbt.h>
 #else
 #include "serial/comm/posix/DeviceWatcher.h"
 
