@@ -51,6 +51,10 @@ for f in "$source"/data/*; do
     [ "$(basename "$f")" = CMakeLists.txt ] || cmp -s "$f" "$folder/$(basename "$f")" ||
         fail "data file $(basename "$f") differs"
 done
+# Window programs: Windows opens no console window beside them.
+for exe in korveltool.exe DruckKorvel.exe; do
+    file "$folder/$exe" | grep -qF '(GUI)' || fail "$exe is no window program: $(file -b "$folder/$exe")"
+done
 [ -d "$folder/Kunden" ] && [ -z "$(ls -A "$folder/Kunden")" ] || fail "Kunden is not an empty folder"
 
 # LIESMICH.txt for Notepad: UTF-8 with its byte order mark, CR LF after every line.
