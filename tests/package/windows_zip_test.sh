@@ -117,7 +117,8 @@ rm -f "$work/help.log"
 
 run korveltool.exe "click Vestra dyn. Daten 50; click Melderverschmutzung; click Vernetzung/Module; \
 click Verwenden; click Beenden"
-for f in typ50.csv Fehler.csv fehler.rtf; do
+# qtbase_de.qm: German file dialogs, message boxes and standard buttons.
+for f in typ50.csv Fehler.csv fehler.rtf qtbase_de.qm; do
     opened korveltool.exe "$f" || fail "korveltool.exe did not read $f from its folder"
 done
 run DruckKorvel.exe "click verwenden; click Komponenten; click Beenden"
