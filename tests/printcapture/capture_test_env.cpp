@@ -15,8 +15,6 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-extern char** environ;
-
 namespace capturetest {
 
 QStringList menuTexts(const QMenu* menu) {
@@ -29,6 +27,7 @@ QStringList menuTexts(const QMenu* menu) {
 
 namespace {
 
+#ifndef _WIN32
 // Runs before main, so the registry's first probe already sees the private folder.
 QString makePortsDir() {
     char pattern[] = "/tmp/korvel-capture-XXXXXX";
@@ -48,6 +47,7 @@ const QString g_portsDir = makePortsDir();
 struct CleanUp {
     ~CleanUp() { QDir(g_portsDir).removeRecursively(); }
 } g_cleanUp;
+#endif
 
 // Windows made without a folder of their own read the settings file beside the test programs,
 // which is where the program leaves it when it is run from the build folder. Such a file would
@@ -67,9 +67,11 @@ public:
 
 } // namespace
 
+#ifndef _WIN32
 QString portsDir() {
     return g_portsDir;
 }
+#endif
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;
@@ -87,6 +89,8 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
 void runEvents(int ms) {
     waitUntil([] { return false; }, ms);
 }
+
+#ifndef _WIN32
 
 PrinterSim::PrinterSim(int com, const QStringList& options) : m_com(com) {
     static int counter = 0;
@@ -147,5 +151,7 @@ QList<long> PrinterSim::receivedTimes() const {
     }
     return times;
 }
+
+#endif
 
 } // namespace capturetest

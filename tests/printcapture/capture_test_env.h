@@ -2,8 +2,6 @@
 // Shared set-up of the window tests: a private port folder (KORVEL_PORTS) made before the port
 // registry first looks, the printer simulator as a child process, and bounded waits.
 
-#include "common/ChildProcess.h"
-
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -17,16 +15,23 @@ namespace capturetest {
 // The texts of a menu's entries in order, a separator as "-".
 QStringList menuTexts(const QMenu* menu);
 
-// The KORVEL_PORTS folder of this test process (under /tmp).
-QString portsDir();
-
 // Processes events until `done` holds or `timeoutMs` passes; returns `done()`.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs);
 
 // Runs events for `ms` milliseconds.
 void runEvents(int ms);
 
-// The printer simulator on COM<com> of the test's port folder.
+#ifndef _WIN32
+} // namespace capturetest
+
+#include "common/ChildProcess.h"
+
+namespace capturetest {
+
+// The KORVEL_PORTS folder of this test process (under /tmp).
+QString portsDir();
+
+// The printer simulator on COM<com> of the test's port folder. Linux only: it publishes a pty.
 class PrinterSim {
 public:
     PrinterSim(int com, const QStringList& options);
@@ -46,5 +51,6 @@ private:
     QString m_report;
     std::unique_ptr<ChildProcess> m_process;
 };
+#endif
 
 } // namespace capturetest

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -90,10 +91,9 @@ TEST(CaptureFileCommands, SaveThenOpenGivesTheLinesBackStyledByTheFileRule) {
     // A file that cannot be opened leaves the display as it was.
     x.boxes.fileAnswers = {x.path("missing.txt")};
     x.f.ffnen1Click();
-    EXPECT_EQ(
-        x.boxes.messages(),
-        QStringList{
-            QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(x.path("missing.txt"))});
+    EXPECT_EQ(x.boxes.messages(),
+              QStringList{QStringLiteral("Datei %1 kann nicht geöffnet werden")
+                              .arg(QDir::toNativeSeparators(x.path("missing.txt")))});
     EXPECT_EQ(x.f.displayLines(), lines);
 
     receiveLine(x.f, "after the save");

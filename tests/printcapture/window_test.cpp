@@ -54,7 +54,12 @@ TEST(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
     TForm1 f;
     EXPECT_EQ(f.windowTitle(), QStringLiteral("DruckKorvel"));
     EXPECT_EQ(f.width(), 330);
+#ifdef _WIN32
+    // Which ports exist is the machine's (wine reports COM1 to COM9).
+    EXPECT_TRUE(f.panelText(0).startsWith(QStringLiteral(" com: ")));
+#else
     EXPECT_EQ(f.panelText(0), QStringLiteral(" com: 0")); // the test's port folder is empty
+#endif
     EXPECT_EQ(f.panelText(1), QStringLiteral(" inaktiv"));
     EXPECT_EQ(f.panelText(4), QString());
     EXPECT_EQ(f.panelText(5), QStringLiteral("max.Zeilen=12000"));

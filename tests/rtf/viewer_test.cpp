@@ -47,8 +47,11 @@ TEST(FaultViewer, FindsTheDocumentBesideTheProgramFromAnotherDirectory) {
 
 TEST(FaultViewer, MissingDocumentGivesExactlyThreeLines) {
     QTemporaryDir dir;
-    // Only the lower-case name counts, whatever the message says.
+#ifndef _WIN32
+    // Only the lower-case name counts, whatever the message says (on Windows both name the
+    // same file).
     writeFile(dir.filePath(QStringLiteral("Fehler.rtf")), "{\\rtf1 falsch}");
+#endif
     TForm4 form(nullptr, dir.path());
     EXPECT_EQ(form.RichEdit1->toPlainText(), kMissingText);
     EXPECT_EQ(form.RichEdit1->document()->blockCount(), 3);

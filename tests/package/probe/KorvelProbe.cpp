@@ -7,6 +7,7 @@
 //   click TEXT     trigger the menu action or click the button captioned TEXT ('&' ignored)
 //   wait MS        let the program run
 //   message TEXT   wait until a message box with this text has been seen
+//   file PATH      wait for a file dialog and choose PATH in it
 // Every message box is logged and closed with OK as soon as it is seen.
 // KORVEL_PROBE_LOG: the file the log lines are appended to ("start", "window TITLE",
 // "click TEXT", "missing TEXT", "message TEXT", "end"). TITLE is the caption the window system
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QGenericPlugin>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -105,21 +107,39 @@ private:
         if (verb == QLatin1String("message")) {
             return m_messages.contains(arg);
         }
+        if (verb == QLatin1String("file")) {
+            return chooseFile(arg);
+        }
         log((click(arg) ? QStringLiteral("click ") : QStringLiteral("missing ")) + arg);
         return true;
     }
 
+    bool chooseFile(const QString& path) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
+                dialog->selectFile(path);
+                log(QStringLiteral("file ") + path);
+                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The click itself is queued: a modal window that it opens runs its own event loop, and
+    // Windows hands a timer no new tick while its handler is still running.
     static bool click(const QString& text) {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             for (QAction* action : w->findChildren<QAction*>()) {
                 if (plain(action->text()) == text && action->isEnabled()) {
-                    action->trigger();
+                    QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
                     return true;
                 }
             }
             for (QAbstractButton* button : w->findChildren<QAbstractButton*>()) {
                 if (plain(button->text()) == text && button->isVisible() && button->isEnabled()) {
-                    button->click();
+                    QMetaObject::invokeMethod(button, &QAbstractButton::click,
+                                              Qt::QueuedConnection);
                     return true;
                 }
             }
