@@ -1,11 +1,7 @@
 # The Windows zip as the technician gets it, unpacked inside the wine prefix and run there
-# (windows_zip_test.sh). The probe plugin drives the unmodified programs and reads back the
-# captions Windows shows; a stand-in for the help viewer's library records the help calls.
-set(probe_dir ${CMAKE_CURRENT_BINARY_DIR}/plugins)
-add_library(korvelprobe MODULE probe/KorvelProbe.cpp)
-target_link_libraries(korvelprobe PRIVATE Qt6::Widgets)
-set_target_properties(korvelprobe PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${probe_dir}/generic)
-
+# (windows_zip_test.sh). The probe plugin of tests/wine drives the unmodified programs and reads
+# back the captions Windows shows; a stand-in for the help viewer's library records the help
+# calls.
 set(recorder_dir ${CMAKE_CURRENT_BINARY_DIR}/help_recorder)
 add_library(help_recorder MODULE help_recorder.cpp)
 target_link_options(help_recorder PRIVATE -static)
@@ -13,7 +9,10 @@ set_target_properties(help_recorder PROPERTIES OUTPUT_NAME hhctrl PREFIX "" SUFF
                                                LIBRARY_OUTPUT_DIRECTORY ${recorder_dir}
                                                AUTOMOC OFF)
 
-add_custom_target(windows_zip_test_parts ALL DEPENDS korvelprobe help_recorder)
+# korvelprobe is made in tests/wine, into this folder's "generic".
+set(probe_dir ${CMAKE_BINARY_DIR}/probe)
+add_custom_target(windows_zip_test_parts ALL)
+add_dependencies(windows_zip_test_parts korvelprobe help_recorder)
 add_test(NAME windows_zip_test
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows_zip_test.sh ${CMAKE_BINARY_DIR}
                  ${CMAKE_CPACK_COMMAND} ${KORVEL_WINE_DIR} ${KORVEL_WINE64} ${probe_dir}

@@ -90,15 +90,14 @@ export DISPLAY=":$(head -n1 "$work/display")"
 
 win_folder='C:\users\Public\Korvel Programme (Werkstatt)\'"$name"'\'
 # run EXE STEPS: starts the program from the unpacked folder with another working directory.
-# Wine hands no QT_ variable of the host to a Windows program, so a batch file sets them.
+# wine hands no host variable named QT_* to a Windows program; WINEQT_* arrives as QT_*.
 run() {
     rm -f "$work/probe.log"
-    printf '%s\r\n' '@echo off' "set QT_PLUGIN_PATH=Z:$probe" 'set QT_QPA_GENERIC_PLUGINS=korvelprobe' \
-        'set QT_QPA_PLATFORM=windows' "\"${win_folder}$1\"" >"$work/run.bat"
-    (cd "$work/cwd" && KORVEL_PROBE_LOG="Z:$work/probe.log" KORVEL_PROBE_STEPS="$2" \
-        KORVEL_HELP_LOG="Z:$work/help.log" WINEDLLOVERRIDES="mscoree,mshtml=;hhctrl.ocx=n" \
-        WINEDEBUG="+loaddll,+file" timeout 150 "$wine" cmd /c "Z:$work/run.bat" \
-        </dev/null >"$work/$1.out" 2>"$work/$1.trace")
+    (cd "$work/cwd" && WINEQT_PLUGIN_PATH="Z:$probe" WINEQT_QPA_GENERIC_PLUGINS=korvelprobe \
+        WINEQT_QPA_PLATFORM=windows KORVEL_PROBE_LOG="Z:$work/probe.log" \
+        KORVEL_PROBE_STEPS="$2" KORVEL_HELP_LOG="Z:$work/help.log" \
+        WINEDLLOVERRIDES="mscoree,mshtml=;hhctrl.ocx=n" WINEDEBUG="+loaddll,+file" \
+        timeout 150 "$wine" "$folder/$1" </dev/null >"$work/$1.out" 2>"$work/$1.trace")
     local rc=$?
     [ "$rc" -eq 0 ] || fail "$1 ended with $rc"
     # The probe writes text lines the Windows way.
