@@ -36,10 +36,14 @@ if(CMAKE_CROSSCOMPILING)
     set(KORVEL_WINE_ENV "WINEPREFIX=${KORVEL_WINE_DIR}/prefix" "WINEDEBUG=-all"
                         "WINEDLLOVERRIDES=mscoree,mshtml=" "WINEARCH=win64")
     # Qt's offscreen platform on Windows knows no system fonts: it reads the font files of one
-    # folder. The host's DejaVu and Liberation fonts are linked into one, seen by wine as Z:.
+    # folder. The host's sans-serif and fixed-width DejaVu and Liberation fonts are linked into
+    # one, seen by wine as Z: (without serif fonts the fallback for the Windows dialog font is
+    # a sans-serif one, as on Windows).
     set(KORVEL_WINE_FONTS ${CMAKE_BINARY_DIR}/fonts)
-    file(GLOB _fonts /usr/share/fonts/truetype/dejavu/*.ttf
-         /usr/share/fonts/truetype/liberation/*.ttf)
+    file(GLOB _fonts /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf
+         /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf
+         /usr/share/fonts/truetype/liberation/LiberationMono-*.ttf)
+    file(REMOVE_RECURSE ${KORVEL_WINE_FONTS})
     file(MAKE_DIRECTORY ${KORVEL_WINE_FONTS})
     foreach(font ${_fonts})
         get_filename_component(_name ${font} NAME)

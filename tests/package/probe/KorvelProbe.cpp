@@ -15,10 +15,12 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QGenericPlugin>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QSet>
@@ -114,15 +116,30 @@ private:
         return true;
     }
 
+    // Done once the dialog took the file and closed. The path is typed into the name field as
+    // a user would: selectFile() leaves a field that has the focus alone.
     bool chooseFile(const QString& path) {
+        QFileDialog* dialog = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
-                dialog->selectFile(path);
-                log(QStringLiteral("file ") + path);
-                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
-                return true;
+            if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                dialog = d;
             }
         }
+        if (!dialog) {
+            const bool done = m_fileAccepted;
+            m_fileAccepted = false;
+            return done;
+        }
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText(QDir::toNativeSeparators(path));
+        } else {
+            dialog->selectFile(path);
+        }
+        if (!m_fileAccepted) {
+            log(QStringLiteral("file ") + path);
+        }
+        m_fileAccepted = true;
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
         return false;
     }
 
@@ -153,6 +170,7 @@ private:
     QSet<QWidget*> m_windows;
     QElapsedTimer m_clock;
     qint64 m_waitUntil = 0;
+    bool m_fileAccepted = false;
 };
 
 } // namespace
