@@ -1,26 +1,18 @@
 // DruckKorvel: records what the fire-alarm panel prints on its serial printer port.
 #include "CaptureWindow.h"
 #include "serial/Serial.h"
+#include "toolkit/Application.h"
 #include "toolkit/DeviceChangeNotifier.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     toolkit::installSerialDispatcher(); // line events of a component may be handled here
-    QApplication::setApplicationName(QStringLiteral("DruckKorvel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("DruckKorvel"));
-
     // Standard buttons read "Ja", "Nein", "Abbrechen".
-    QTranslator qtGerman;
-    if (qtGerman.load(QStringLiteral("qtbase_de"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtGerman);
-    }
+    toolkit::setUpApplication(QStringLiteral("DruckKorvel"), QStringLiteral("DruckKorvel"));
 
     // The port registry exists before any window, as the serial module's start-up makes it.
     COMManager();

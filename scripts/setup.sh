@@ -4,6 +4,7 @@
 # help topics into .chm files; libchm-bin brings the reader the help test opens them with.
 # qt6-base-dev-tools (moc, rcc, uic) also serve the Windows build, whose Qt (scripts/
 # build-qt-windows.sh) is the same version; xz-utils unpacks that kit, xvfb gives wine a display.
+# unzip and file let the zip test look into the Windows zip and its programs.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,7 @@ packages=(
     fontconfig fonts-dejavu-core fonts-liberation
     xdg-utils desktop-file-utils libglib2.0-bin
     fp-utils libchm-bin
+    unzip file
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "Application.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -22,7 +24,7 @@ QString qtFilter(const QString& pipeFilter) {
 namespace {
 
 QString captionOr(const QString& caption) {
-    return caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
+    return caption.isEmpty() ? programTitle() : caption;
 }
 
 QMessageBox::Icon qtIcon(Dialogs::Icon icon) {

@@ -2,6 +2,7 @@
 
 #include "ProgramFolder.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -38,29 +39,72 @@ std::pair<QString, QString> splitTopic(const QString& fileAndTopic) {
 }
 
 #ifdef _WIN32
-void platformOpen(const QString& fileAndTopic) {
-    // hhctrl.ocx is loaded on demand so the program needs no import library of the help SDK.
-    using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-    static HMODULE module = LoadLibraryA("hhctrl.ocx");
-    if (!module) {
-        return;
+using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+constexpr UINT kDisplayTopic = 0x0000; // HH_DISPLAY_TOPIC
+constexpr UINT kCloseAll = 0x0012;     // HH_CLOSE_ALL
+
+// The viewer runs inside the program; its windows are closed before the program ends, or the
+// viewer's own thread may outlive the window system at exit.
+void closeHelpWindows();
+
+// hhctrl.ocx is loaded on first use, so the program needs no import library of the help SDK
+// and starts also where no help viewer is installed.
+HtmlHelpFn htmlHelp() {
+    static const HtmlHelpFn fn = [] {
+        HMODULE module = LoadLibraryA("hhctrl.ocx");
+        if (!module) {
+            return HtmlHelpFn{};
+        }
+        // Through void(*)(): GetProcAddress gives every export one function type.
+        auto found = reinterpret_cast<HtmlHelpFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, "HtmlHelpA")));
+        if (found) {
+            qAddPostRoutine(closeHelpWindows);
+        }
+        return found;
+    }();
+    return fn;
+}
+
+void closeHelpWindows() {
+    if (HtmlHelpFn fn = htmlHelp()) {
+        fn(nullptr, nullptr, kCloseAll, 0);
     }
-    auto fn = reinterpret_cast<HtmlHelpFn>(GetProcAddress(module, "HtmlHelpA"));
+}
+
+// The file's name in the ANSI code page that HtmlHelpA reads. A path that code page cannot
+// spell (a user folder in another script) is given by its short form, which it always can.
+QByteArray ansiPath(const QString& path) {
+    const QByteArray ansi = path.toLocal8Bit();
+    if (QString::fromLocal8Bit(ansi) == path) {
+        return ansi;
+    }
+    const std::wstring wide = QDir::toNativeSeparators(path).toStdWString();
+    wchar_t shortPath[MAX_PATH];
+    const DWORD n = GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) {
+        return ansi;
+    }
+    return QString::fromWCharArray(shortPath, static_cast<int>(n)).toLocal8Bit();
+}
+
+void platformOpen(const QString& fileAndTopic) {
+    const HtmlHelpFn fn = htmlHelp();
     if (!fn) {
         return;
     }
-    // The viewer looks for a bare file name in the current folder; the help file lies beside
-    // the program, so give it that folder when the file is there.
+    // The viewer looks for a bare file name in the current folder, which need not be the
+    // program's: a help file that lies beside the program is given with that folder.
     auto [file, topic] = splitTopic(fileAndTopic);
-    QString path = file;
+    QByteArray text = file.toLocal8Bit();
     const QString besideProgram = programFolder() + file;
-    if (QFileInfo(file).isRelative() && QFileInfo::exists(besideProgram)) {
-        path = besideProgram;
+    if (!file.isEmpty() && QFileInfo(file).isRelative() && QFileInfo::exists(besideProgram)) {
+        text = ansiPath(besideProgram);
     }
-    const QString full = topic.isEmpty() ? path : path + QStringLiteral("::") + topic;
-    const QByteArray text = full.toLocal8Bit();
-    const UINT HH_DISPLAY_TOPIC_CMD = 0x0000;
-    fn(nullptr, text.constData(), HH_DISPLAY_TOPIC_CMD, 0);
+    if (!topic.isEmpty()) {
+        text += "::" + topic.toLocal8Bit();
+    }
+    fn(nullptr, text.constData(), kDisplayTopic, 0);
 }
 #else
 void platformOpen(const QString& fileAndTopic) {

@@ -3,7 +3,10 @@
 // ("HilfeKorvelTool.chm") and a topic is addressed by the file name followed directly by the
 // topic, which itself begins with "::" ("HilfeKorvelTool.chm::korvel_tool.htm").
 //
-// Windows: HtmlHelpA with HH_DISPLAY_TOPIC, no owner window, no extra data.
+// Windows: HtmlHelpA of hhctrl.ocx (loaded on first use; without it nothing happens) with
+// HH_DISPLAY_TOPIC, no owner window, no extra data. When the help file lies beside the program
+// its folder is put before the name, so help opens whatever the current folder is; the viewer's
+// windows are closed when the program ends.
 // Linux: the topic as an HTML page from the folder "help" beside the program, looked for first
 // as help/<help file without extension>/<topic> and then as help/<topic>, opened in the desktop's
 // browser; when no such page exists but the .chm lies beside the program and a CHM viewer is

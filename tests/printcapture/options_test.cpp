@@ -1,10 +1,13 @@
 // The settings file at start-up and at saving, the line-limit box, the restored port, help and
 // about. Each window works in a folder of its own, as the program does in its program folder.
 #include "capture_test_env.h"
+#include "common/Caption.h"
 #include "common/PtyPort.h"
 #include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm3.h"
 #include "serial/COMManager.h"
+#include "toolkit/Application.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
@@ -213,10 +216,15 @@ TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
     installCOMManager(previous);
 }
 
-TEST(CaptureOptions, MenusHelpTopicsAndAbout) {
+TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
     toolkit::ScriptedDialogs dialogs;
+    toolkit::setUpApplication(QStringLiteral("DruckKorvel"), QStringLiteral("DruckKorvel"));
     Folder folder;
     TForm1 f(nullptr, folder.path());
+    f.createCustomerWindow();
+    // Nothing is appended to a caption by the application.
+    EXPECT_EQ(testing_support::shownCaption(f), QStringLiteral("DruckKorvel"));
+    EXPECT_EQ(testing_support::shownCaption(*f.Form3), QStringLiteral("DruckKorvel"));
     QStringList bar;
     for (const QAction* a : f.menuBar()->actions()) {
         bar << a->text();

@@ -1,13 +1,16 @@
 // korveltool as it starts: the probe, the windows, the menu bar, help, About and the settings
 // dialog on the main window's port.
 
+#include "common/Caption.h"
 #include "common/SettingsDialogDriver.h"
+#include "serial/SerAddons.h"
 #include "servicetool/DiagnoseWindows.h"
 #include "servicetool/StartUp.h"
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
 #include "servicetool/TForm4.h"
 #include "session_fixture.h"
+#include "toolkit/Application.h"
 #include "toolkit/HelpLauncher.h"
 
 #include <QAction>
@@ -39,13 +42,15 @@ struct FreshRegistry {
 
 } // namespace
 
-TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindows) {
+// Every window shows exactly its own caption, nothing appended by the application.
+TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindowsWithTheirCaptions) {
     panelsim::PtyLink com9, com10;
     std::string error;
     ASSERT_TRUE(com9.open(portFolder(), 9, &error)) << error;
     ASSERT_TRUE(com10.open(portFolder(), 10, &error)) << error;
     FreshRegistry fresh;
     toolkit::ScriptedDialogs dialogs;
+    toolkit::setUpApplication(QStringLiteral("korveltool"), QStringLiteral("Korvel-Tool"));
     std::unique_ptr<servicetool::TForm1> form = servicetool::startKorvelTool();
     EXPECT_EQ(toolkit::helpFile(), QStringLiteral("HilfeKorvelTool.chm"));
     EXPECT_TRUE(fresh.registry.HasPort(9));
@@ -53,13 +58,24 @@ TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindows) {
     EXPECT_EQ(form->Serial1.COMPort(), 9);
     ASSERT_TRUE(form->Form2 && form->Form3 && form->Form4);
     EXPECT_FALSE(form->Form2->isVisible() || form->Form3->isVisible() || form->Form4->isVisible());
+    using testing_support::shownCaption;
+    QStringList captions{shownCaption(*form), shownCaption(*form->Form2),
+                         shownCaption(*form->Form3), shownCaption(*form->Form4)};
 
     testsupport::SettingsDialogView shown;
     auto ran = testsupport::onNextSettingsDialog(
-        testsupport::recordThen(shown, testsupport::pressAbbrechen()));
+        testsupport::recordThen(shown, [&](TFormCOMSetup& window) {
+            captions << shownCaption(window);
+            testsupport::pressAbbrechen()(window);
+        }));
     form->Schnittstelle1->trigger();
     EXPECT_TRUE(*ran);
     EXPECT_EQ(shown.ports, QStringList{"COM9"});
+    EXPECT_EQ(captions.join(QLatin1Char('|')).toStdString(),
+              "Korvel-Tool|  Korvel-Tool [Diagnose Vestra]|"
+              "  Korvel-Tool [Diagnose Melderverschmutzung]|"
+              "  Korvel-Tool [Diagnose Fehlermeldungen]|Einstellungen");
+    EXPECT_EQ(toolkit::programTitle(), QStringLiteral("Korvel-Tool")); // message boxes
     removePort(9);
     removePort(10);
 }

@@ -10,7 +10,8 @@
 //   file PATH      wait for a file dialog and choose PATH in it
 // Every message box is logged and closed with OK as soon as it is seen.
 // KORVEL_PROBE_LOG: the file the log lines are appended to ("start", "window TITLE",
-// "click TEXT", "missing TEXT", "message TEXT", "end").
+// "click TEXT", "missing TEXT", "message TEXT", "end"). TITLE is the caption the window system
+// shows (on Windows read back from the window itself), not only the one the program set.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -25,10 +26,25 @@
 #include <QSet>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 QString plain(QString text) {
     return text.remove(QLatin1Char('&'));
+}
+
+QString caption(QWidget* w) {
+#ifdef Q_OS_WIN
+    if (QGuiApplication::platformName() == QLatin1String("windows")) {
+        wchar_t text[512];
+        const int n = GetWindowTextW(reinterpret_cast<HWND>(w->winId()), text, 512);
+        return QString::fromWCharArray(text, n);
+    }
+#endif
+    return w->windowTitle();
 }
 
 class Probe : public QObject {
@@ -68,7 +84,7 @@ private:
                 closedBox = true;
             } else if (!m_windows.contains(w)) {
                 m_windows << w;
-                log(QStringLiteral("window ") + w->windowTitle());
+                log(QStringLiteral("window ") + caption(w));
             }
         }
         // The next step waits until the box's own event loop has returned.

@@ -1,0 +1,15 @@
+#pragma once
+// The caption a window shows in its title bar: its title as the platform's window hands it to
+// the window manager. Qt appends the application's display name there ("Einstellungen —
+// Korvel-Tool", on Windows with " - ") whenever one is set, which QWidget::windowTitle() never
+// shows.
+
+#include <QString>
+
+class QWidget;
+
+namespace testing_support {
+
+QString shownCaption(const QWidget& window);
+
+} // namespace testing_support
