@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QThread>
@@ -118,13 +119,18 @@ void fill(TForm1& f, int lines, std::size_t length = 80, bool keepLimit = false)
     QCoreApplication::processEvents();
 }
 
-// One receive poll that shows one line, with the repaint it causes. At the display's character
+// One receive poll that shows one line, with the repaint it causes, while the view follows the
+// end. At the display's character
 // bound (`full`) every line first deletes the oldest line to make its room.
 double tickMicros(int displayLines, std::size_t length = 80, bool full = false) {
     TForm1 f;
     f.MaxLines = 32000;
     f.show();
     fill(f, displayLines, length, full);
+    // The view follows the end, as while a technician watches a recording.
+    QScrollBar* bar = f.RichEdit1->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    QCoreApplication::processEvents();
     if (full &&
         f.RichEdit1->characterCount() + static_cast<qint64>(length) + 1 <= TForm1::kTextLimit) {
         return -1; // not at the bound: the figure would not be what its name says
@@ -137,6 +143,9 @@ double tickMicros(int displayLines, std::size_t length = 80, bool full = false) 
         f.Timer1Timer();
         QCoreApplication::processEvents();
         us.push_back(static_cast<double>(t.nsecsElapsed()) / 1000.0);
+    }
+    if (bar->value() != bar->maximum()) {
+        return -1; // the view stopped following the end: the figure would not be a scrolling tick
     }
     return median(us);
 }
