@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -243,8 +244,7 @@ TEST(ServiceWindow, AProgramFolderThatTakesNoFilesIsNamedOnceInBlue) {
     QTemporaryDir home;
     const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
-    toolkit::setFolderProbe(
-        [](const QString& folder) { return folder != toolkit::programFolder(); });
+    toolkit::setFolderProbe([&](const QString& folder) { return folder.startsWith(home.path()); });
     const QString user = home.path() + QStringLiteral("/korvel/korveltool/");
     EXPECT_EQ(w.form->dataFolder(), user);
     EXPECT_EQ(w.form->dataFolder(), user);
@@ -253,6 +253,10 @@ TEST(ServiceWindow, AProgramFolderThatTakesNoFilesIsNamedOnceInBlue) {
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("# In den Programmordner ")));
     EXPECT_TRUE(lines[0].contains(user));
     EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    // The session's recording follows the other files there.
+    ASSERT_TRUE(w.connect());
+    EXPECT_EQ(QFileInfo(w.form->recording().path()).absolutePath(),
+              QDir(user + QStringLiteral("Protokolle")).absolutePath());
     toolkit::setFolderProbe({});
     qputenv("XDG_DATA_HOME", savedHome);
 }
