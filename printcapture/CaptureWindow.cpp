@@ -285,16 +285,18 @@ void TForm1::Timer1Timer() {
     if (added) {
         flushRecording(); // a killed program loses nothing that a poll showed
     }
+    showCounts();
+}
+
+// The status bar's waiting bytes and display lines.
+void TForm1::showCounts() {
     setPanel(3, QStringLiteral(" P: ") + QString::number(ReceiveBuffer.size()));
     setPanel(2, QStringLiteral(" Z: ") + QString::number(RichEdit1->lineCount()));
 }
 
 void TForm1::Timer2Timer() {
     Serial1.WriteString(kDC1);
-    // A power cut loses at most the lines of one keep-alive period.
-    if (!m_recording.sync()) {
-        showRecordingFailure();
-    }
+    syncRecording(); // a power cut loses at most the lines of one keep-alive period
     if (RichEdit1->lineCount() > MaxLines) {
         RichEdit1->deleteFirstLines(trimBlock(MaxLines));
         // Brings the insertion point, and with it the view, to the end.

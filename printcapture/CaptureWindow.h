@@ -179,6 +179,7 @@ private:
     void showContextMenu(const QPoint& pos);
 
     void setPanel(int index, const QString& text);
+    void showCounts();
     void setCurrentStyle(LineStyle style) { m_currentStyle = style; }
     // The long time format of the German system settings, e.g. "14:05:09".
     static std::string timeNow();
@@ -191,6 +192,7 @@ private:
     void beginRecording();
     void recordLine(const std::string& win1252);
     void flushRecording();
+    void syncRecording();
     void endRecording();
     void showRecordingFailure();
     // The unplugged adapter: the component tells the window; the registry's arrival (or the

@@ -55,6 +55,12 @@ void TForm1::flushRecording() {
     }
 }
 
+void TForm1::syncRecording() {
+    if (!m_recording.sync()) {
+        showRecordingFailure();
+    }
+}
+
 void TForm1::endRecording() {
     m_recording.close();
     showRecordingFailure(); // a failure of the last write
@@ -92,11 +98,8 @@ void TForm1::portRemoved() {
         ReceiveBuffer.clear();
     }
     appendMarker(interruptedMarker(timeNow()));
-    setPanel(3, QStringLiteral(" P: 0"));
-    setPanel(2, QStringLiteral(" Z: ") + QString::number(RichEdit1->lineCount()));
-    if (!m_recording.sync()) {
-        showRecordingFailure();
-    }
+    showCounts();
+    syncRecording();
     m_waitingForPort = true;
     COMManager().OnCOMArrival = [this](TObject*) { tryReconnect(); };
     m_reconnectTimer->start();
