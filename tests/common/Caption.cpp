@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-namespace testing_support {
+namespace testsupport {
 
 // Qt's platform windows append the display name to a title that does not end with it. Unset,
 // the display name reads as the application name and nothing is appended.
@@ -21,4 +21,4 @@ QString shownCaption(const QWidget& window) {
     return title + separator + display;
 }
 
-} // namespace testing_support
+} // namespace testsupport

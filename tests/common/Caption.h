@@ -8,8 +8,8 @@
 
 class QWidget;
 
-namespace testing_support {
+namespace testsupport {
 
 QString shownCaption(const QWidget& window);
 
-} // namespace testing_support
+} // namespace testsupport

@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-namespace testing_support {
+namespace testsupport {
 
 void saveScreenshot(QWidget& widget, const char* name) {
     const QString dir = qEnvironmentVariable("KORVEL_SHOTS");
@@ -15,4 +15,4 @@ void saveScreenshot(QWidget& widget, const char* name) {
     widget.grab().save(QDir(dir).filePath(QString::fromUtf8(name)));
 }
 
-} // namespace testing_support
+} // namespace testsupport

@@ -4,9 +4,9 @@
 
 class QWidget;
 
-namespace testing_support {
+namespace testsupport {
 
 // Saves the widget as <KORVEL_SHOTS>/<name> (a .png name); does nothing when it is unset.
 void saveScreenshot(QWidget& widget, const char* name);
 
-} // namespace testing_support
+} // namespace testsupport

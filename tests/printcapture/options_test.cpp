@@ -223,8 +223,8 @@ TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
     TForm1 f(nullptr, folder.path());
     f.createCustomerWindow();
     // Nothing is appended to a caption by the application.
-    EXPECT_EQ(testing_support::shownCaption(f), QStringLiteral("DruckKorvel"));
-    EXPECT_EQ(testing_support::shownCaption(*f.Form3), QStringLiteral("DruckKorvel"));
+    EXPECT_EQ(testsupport::shownCaption(f), QStringLiteral("DruckKorvel"));
+    EXPECT_EQ(testsupport::shownCaption(*f.Form3), QStringLiteral("DruckKorvel"));
     QStringList bar;
     for (const QAction* a : f.menuBar()->actions()) {
         bar << a->text();

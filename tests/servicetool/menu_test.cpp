@@ -21,7 +21,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-using namespace testing_support;
+using namespace testsupport;
 
 namespace {
 
@@ -58,7 +58,7 @@ TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindowsWithThei
     EXPECT_EQ(form->Serial1.COMPort(), 9);
     ASSERT_TRUE(form->Form2 && form->Form3 && form->Form4);
     EXPECT_FALSE(form->Form2->isVisible() || form->Form3->isVisible() || form->Form4->isVisible());
-    using testing_support::shownCaption;
+    using testsupport::shownCaption;
     QStringList captions{shownCaption(*form), shownCaption(*form->Form2),
                          shownCaption(*form->Form3), shownCaption(*form->Form4)};
 

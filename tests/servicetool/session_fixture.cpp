@@ -14,7 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace testing_support {
+namespace testsupport {
 
 namespace {
 
@@ -140,4 +140,4 @@ std::string WindowOnPty::answers(std::size_t count, int timeoutMs) {
     return out;
 }
 
-} // namespace testing_support
+} // namespace testsupport

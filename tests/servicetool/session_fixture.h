@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-namespace testing_support {
+namespace testsupport {
 
 // The port folder of this test process; every COM1..COM9 in it is a dangling link until a
 // test publishes a pty there, so only the test's own ports are present.
@@ -52,4 +52,4 @@ public:
     std::string answers(std::size_t count, int timeoutMs = 3000);
 };
 
-} // namespace testing_support
+} // namespace testsupport

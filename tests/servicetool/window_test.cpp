@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-using namespace testing_support;
+using namespace testsupport;
 
 namespace {
 
