@@ -1,7 +1,7 @@
 // korveltool: the service session at the panel controller plus the offline diagnose windows.
 
-#include "MainForm.h"
-#include "StartUp.h"
+#include "servicetool/session/StartUp.h"
+#include "servicetool/session/TForm1.h"
 #include "toolkit/Application.h"
 #include "toolkit/SerialDispatcher.h"
 

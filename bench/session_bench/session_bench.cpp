@@ -6,7 +6,7 @@
 #include "PanelSim.h"
 #include "PtyLink.h"
 #include "serial/Serial.h"
-#include "servicetool/MainForm.h"
+#include "servicetool/session/TForm1.h"
 #include "toolkit/ScriptedDialogs.h"
 
 #include <QApplication>

@@ -6,11 +6,11 @@
 #include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/SerAddons.h"
-#include "servicetool/DiagnoseWindows.h"
-#include "servicetool/MainForm.h"
-#include "servicetool/TForm2.h"
-#include "servicetool/TForm3.h"
-#include "servicetool/TForm4.h"
+#include "servicetool/decoders/TForm2.h"
+#include "servicetool/decoders/TForm3.h"
+#include "servicetool/faultviewer/TForm4.h"
+#include "servicetool/session/DiagnoseWindows.h"
+#include "servicetool/session/TForm1.h"
 #include "toolkit/ScriptedDialogs.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // the simulated Version 2 controller (run_line_test.sh starts both).
 #include "RunningUnderWine.h"
 #include "serial/Serial.h"
-#include "servicetool/PromptSession.h"
+#include "servicetool/session/PromptSession.h"
 
 #include <gtest/gtest.h>
 

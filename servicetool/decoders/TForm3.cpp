@@ -1,0 +1,226 @@
+#include "servicetool/decoders/TForm3.h"
+
+#include "servicetool/decoders/BitDecoding.h"
+#include "servicetool/decoders/DataFieldHooks.h"
+#include "servicetool/decoders/DecoderWidgets.h"
+#include "servicetool/decoders/DetectorData.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/ProgramFolder.h"
+#include "toolkit/StringGrid.h"
+#include "toolkit/Win1252.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace servicetool {
+
+namespace {
+
+// Row height that lets both grids show every row in the window.
+constexpr int kRowHeight = 18;
+
+struct Caption {
+    int col;
+    int row;
+    const char16_t* text;
+};
+
+// Fixed texts of the sensor and value columns of the operating-data grid.
+const Caption kOperatingCaptions[] = {
+    {0, 1, u" Opt. Sensor"},
+    {1, 2, u" Inbetriebnahme max."},
+    {1, 3, u" Arbeitsbereich max."},
+    {1, 4, u" Verschmutzung leicht max."},
+    {1, 5, u" Verschmutzung stark max."},
+    {1, 6, u" Max. Messwert"},
+    {0, 8, u" CO-Sensor"},
+    {1, 9, u" Arbeitsbereich max."},
+    {1, 10, u" Max. Messwert"},
+    {0, 12, u" T-Sensor"},
+    {1, 13, u" Arbeitsbereich min."},
+    {1, 14, u" Arbeitsbereich max."},
+    {1, 15, u" Max. Messwert"},
+    {0, 17, u" Verschmutzung"},
+    {1, 18, u" Arbeitsbereich max."},
+    {1, 19, u" Verschmutzung leicht max."},
+    {1, 20, u" Max. Messwert"},
+};
+
+void fillCells(toolkit::StringGrid& grid, const Lines& lines, const std::vector<LineCell>& cells) {
+    const std::vector<std::string> texts = cellTexts(lines, cells);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        grid.setCell(cells[i].col, cells[i].row, toolkit::fromWin1252(texts[i]));
+    }
+}
+
+} // namespace
+
+TForm3::TForm3(QWidget* parent, const QString& dataFolder)
+    : QDialog(parent), m_folder(dataFolder.isEmpty() ? toolkit::programFolder() : dataFolder) {
+    setWindowTitle(QStringLiteral("  Korvel-Tool [Diagnose Melderverschmutzung]"));
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    buildControls();
+    resize(834, 639);
+    FormCreate();
+}
+
+void TForm3::buildControls() {
+    GroupBox1 = new QGroupBox(QStringLiteral("Betriebsdaten Fumeo: "), this);
+    ComboBox1 = makeEntryBox(QStringLiteral("Element"), GroupBox1);
+    ComboBox1->setMinimumContentsLength(28);
+    StringGrid1 = new toolkit::StringGrid(4, 21, 0, GroupBox1);
+    StringGrid1->setDefaultRowHeight(kRowHeight);
+    Label1 = new QLabel(QStringLiteral("Fehlercode CO-Sensor:"), GroupBox1);
+    StringGrid2 = new toolkit::StringGrid(3, 9, 1, GroupBox1);
+    StringGrid2->setDefaultRowHeight(kRowHeight);
+    Label2 = new QLabel(QStringLiteral("Daten:"), GroupBox1);
+    Edit1 = new QLineEdit(QStringLiteral("0"), GroupBox1);
+    Edit1->setFixedWidth(90);
+    Label2->setBuddy(Edit1);
+    RadioButton1 = new QRadioButton(QStringLiteral("Hex"), GroupBox1);
+    RadioButton2 = new QRadioButton(QStringLiteral("Dez"), GroupBox1);
+    RadioButton1->setChecked(true);
+    BitBtn2 = new QPushButton(QStringLiteral("Berechnen"), GroupBox1);
+    BitBtn3 = new QPushButton(QStringLiteral("&Hilfe"), GroupBox1);
+    BitBtn1 = new QPushButton(QStringLiteral("S&chließen"), GroupBox1);
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) {
+        button->setAutoDefault(false);
+    }
+    for (toolkit::StringGrid* grid : {StringGrid1, StringGrid2}) {
+        grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+
+    // The entry controls act on the fault-code grid, so its caption heads them.
+    auto* entry = new QGridLayout;
+    entry->addWidget(Label1, 0, 0, 1, 2);
+    entry->addWidget(Label2, 1, 0);
+    entry->addWidget(Edit1, 1, 1);
+    entry->addWidget(RadioButton1, 2, 1);
+    entry->addWidget(RadioButton2, 3, 1);
+    entry->addWidget(BitBtn2, 4, 1);
+    entry->setRowStretch(5, 1);
+    auto* closeRow = new QVBoxLayout;
+    closeRow->addStretch();
+    closeRow->addWidget(BitBtn3);
+    closeRow->addWidget(BitBtn1);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(StringGrid2, 0, Qt::AlignTop);
+    lower->addSpacing(16);
+    lower->addLayout(entry);
+    lower->addStretch();
+    lower->addLayout(closeRow);
+    auto* topRow = new QHBoxLayout;
+    topRow->addWidget(ComboBox1);
+    topRow->addStretch();
+    auto* box = new QVBoxLayout(GroupBox1);
+    box->addLayout(topRow);
+    box->addWidget(StringGrid1, 1);
+    box->addLayout(lower);
+    box->setSpacing(6);
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(8, 8, 8, 8);
+    main->addWidget(GroupBox1);
+
+    onEntryChanged(ComboBox1, this, [this] { ComboBox1Change(); });
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm3::BitBtn3Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::hide);
+    new DataFieldHooks(
+        Edit1, [this](char& key) { Edit1KeyPress(key); }, [this] { Edit1Click(); });
+}
+
+void TForm3::layOutOperatingGrid() {
+    static const char16_t* const headers[] = {u"   Sensor", u"   Betriebswert", u"   Sensordaten",
+                                              u"   Störungsmeldung bei Überschreitung"};
+    static const int widths[] = {100, 260, 100, 260};
+    for (int col = 0; col < 4; ++col) {
+        StringGrid1->setCell(col, 0, QString::fromUtf16(headers[col]));
+        StringGrid1->setColWidth(col, widths[col]);
+    }
+    for (const Caption& caption : kOperatingCaptions) {
+        StringGrid1->setCell(caption.col, caption.row, QString::fromUtf16(caption.text));
+    }
+    StringGrid1->setFixedSize(720 + 2 * StringGrid1->frameWidth() + 2,
+                              21 * kRowHeight + 2 * StringGrid1->frameWidth() + 2);
+}
+
+void TForm3::layOutFaultCodeGrid() {
+    static const char* const headers[] = {"  Bit", "  x", "  Bedeutung"};
+    static const int widths[] = {50, 30, 260};
+    for (int col = 0; col < 3; ++col) {
+        StringGrid2->setCell(col, 0, QString::fromLatin1(headers[col]));
+        StringGrid2->setColWidth(col, widths[col]);
+    }
+    for (int row = 1; row <= 8; ++row) {
+        StringGrid2->setCell(0, row, QStringLiteral(" Bit %1").arg(8 - row));
+    }
+    StringGrid2->setFixedSize(340 + 2 * StringGrid2->frameWidth() + 2,
+                              9 * kRowHeight + 2 * StringGrid2->frameWidth() + 2);
+}
+
+void TForm3::FormCreate() {
+    // The list is read once; files added later appear at the next start of the program.
+    m_files = listDetectorFiles(m_folder);
+    layOutOperatingGrid();
+    replaceEntries(ComboBox1, detectorEntries(m_files));
+    layOutFaultCodeGrid();
+}
+
+void TForm3::showAndRaise() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm3::ComboBox1Change() {
+    const QStringList matches = matchingFiles(m_files, selectedEntry(ComboBox1));
+    for (const QString& name : matches) {
+        const QString path = QDir::toNativeSeparators(m_folder + name);
+        auto lines = readDataFile(path, kDetectorFileMaxBytes);
+        if (!lines) {
+            toolkit::dialogs().message(
+                this, QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(path), QString(),
+                toolkit::Dialogs::Icon::Error);
+            return;
+        }
+        m_lines = std::move(*lines);
+    }
+    fillGrids();
+}
+
+void TForm3::fillGrids() {
+    fillCells(*StringGrid1, m_lines, operatingDataCells());
+    fillCells(*StringGrid2, m_lines, faultCodeCells());
+}
+
+void TForm3::BitBtn2Click() {
+    const std::string entry =
+        prepareEntry(toolkit::toWin1252(Edit1->text()), RadioButton1->isChecked());
+    ShowBitMarks(DecodeBits(entry), *StringGrid2);
+}
+
+void TForm3::Edit1KeyPress(char& key) {
+    if (key == '\r') {
+        key = 0;
+        BitBtn2Click();
+    }
+}
+
+void TForm3::Edit1Click() {
+    selectStartOfField(Edit1);
+}
+
+void TForm3::BitBtn3Click() {
+    showProgramHelp(QStringLiteral("::betriebsdaten_fumeo.htm"));
+}
+
+} // namespace servicetool

@@ -1,0 +1,101 @@
+#include "servicetool/session/ProtocolStream.h"
+
+namespace servicetool {
+
+namespace {
+
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
+void ProtocolStream::clear() {
+    m_store.clear();
+    m_lineOpen = false;
+    m_pendingCr = false;
+    m_interrupted = false;
+    m_refusing = false;
+}
+
+bool ProtocolStream::receive(std::string_view piece) {
+    if (piece.empty()) {
+        return true;
+    }
+    // At most every byte plus the start of a new line.
+    if (m_store.size() + piece.size() + 1 > m_capacity) {
+        refuse(piece);
+        return false;
+    }
+    m_refusing = false;
+    std::size_t i = 0;
+    while (i < piece.size()) {
+        const char c = piece[i];
+        if (isLineEnd(c)) {
+            const bool secondHalfOfCrLf = c == '\n' && m_pendingCr;
+            m_pendingCr = c == '\r';
+            if (!secondHalfOfCrLf) {
+                if (!m_lineOpen && !m_interrupted) {
+                    m_store.startLine(ReceivedColour); // an empty line of the controller's
+                }
+                m_lineOpen = false;
+                m_interrupted = false;
+            }
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < piece.size() && !isLineEnd(piece[end])) {
+            ++end;
+        }
+        if (!m_lineOpen) {
+            m_store.startLine(ReceivedColour);
+            m_lineOpen = true;
+            m_interrupted = false;
+        }
+        m_store.appendText(piece.substr(i, end - i), ReceivedColour);
+        m_pendingCr = false;
+        i = end;
+    }
+    return true;
+}
+
+void ProtocolStream::refuse(std::string_view piece) {
+    // The refused bytes are not shown, but where they stopped still counts: a CR pairs with a
+    // following LF, and a line they left open is ended by the next line end.
+    m_pendingCr = piece.back() == '\r';
+    m_interrupted = !isLineEnd(piece.back());
+    m_lineOpen = false;
+    if (m_refusing) {
+        return;
+    }
+    m_refusing = true;
+    m_store.startLine(OwnColour);
+    m_store.appendText("?", OwnColour);
+}
+
+bool ProtocolStream::note(std::string_view text, toolkit::Rgb colour) {
+    if (m_store.size() + text.size() + 1 > m_capacity + OwnReserve) {
+        return false;
+    }
+    m_store.startLine(colour);
+    for (std::size_t i = 0; i < text.size();) {
+        if (isLineEnd(text[i])) {
+            const bool crLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+            i += crLf ? 2 : 1;
+            m_store.startLine(colour);
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && !isLineEnd(text[end])) {
+            ++end;
+        }
+        m_store.appendText(text.substr(i, end - i), colour);
+        i = end;
+    }
+    m_interrupted = m_interrupted || m_lineOpen;
+    m_lineOpen = false;
+    return true;
+}
+
+} // namespace servicetool
