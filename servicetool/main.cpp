@@ -2,14 +2,14 @@
 
 #include "MainForm.h"
 #include "StartUp.h"
+#include "serial/qt/SerialDispatcher.h"
 #include "toolkit/Application.h"
-#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    toolkit::installSerialDispatcher(); // line events of a component may be handled here
+    serialqt::installSerialDispatcher(); // line events of a component may be handled here
     // Standard buttons and dialogs read "Ja", "Nein", "Abbrechen".
     toolkit::setUpApplication(QStringLiteral("korveltool"), QStringLiteral("Korvel-Tool"));
 

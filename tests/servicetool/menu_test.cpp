@@ -2,8 +2,8 @@
 // dialog on the main window's port.
 
 #include "common/Caption.h"
-#include "common/SettingsDialogDriver.h"
-#include "serial/SerAddons.h"
+#include "serial/qt/SerAddons.h"
+#include "serial/qt/SettingsDialogDriver.h"
 #include "servicetool/DiagnoseWindows.h"
 #include "servicetool/StartUp.h"
 #include "servicetool/TForm2.h"

@@ -2,7 +2,7 @@
 // the component whose adapter was pulled. On Linux the port folder's devices come and go; on
 // Windows the system's broadcast reaches the main window (real windows: -platform windows).
 #include "serial/Serial.h"
-#include "toolkit/DeviceChangeNotifier.h"
+#include "serial/qt/DeviceChangeNotifier.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -44,7 +44,7 @@ TEST(DeviceChangeNotifier, PullingTheAdapterClosesThePortOnTheGuiThread) {
     installCOMManager(&registry);
     {
         QWidget mainWindow;
-        new toolkit::DeviceChangeNotifier(&mainWindow);
+        new serialqt::DeviceChangeNotifier(&mainWindow);
         TSerial serial;
         ASSERT_TRUE(serial.Open());
         int removed = 0;
@@ -76,7 +76,7 @@ TEST(DeviceChangeNotifier, TheMainWindowsDeviceBroadcastsReachTheRegistry) {
     FakeSerialWorld world{1, 3};
     QWidget mainWindow;
     QWidget otherWindow;
-    new toolkit::DeviceChangeNotifier(&mainWindow);
+    new serialqt::DeviceChangeNotifier(&mainWindow);
     TSerial serial;
     ASSERT_TRUE(serial.Open());
     int removed = 0;

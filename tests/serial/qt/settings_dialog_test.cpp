@@ -2,8 +2,8 @@
 // window's named controls.
 
 #include "common/PtyPort.h"
-#include "common/SettingsDialogDriver.h"
-#include "serial/SerAddons.h"
+#include "serial/qt/SerAddons.h"
+#include "serial/qt/SettingsDialogDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
