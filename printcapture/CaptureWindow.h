@@ -4,8 +4,8 @@
 #include "CaptureDisplay.h"
 #include "CaptureFiles.h"
 #include "CapturePipeline.h"
-#include "serial/SerAddons.h"
 #include "serial/Serial.h"
+#include "serial/qt/SerAddons.h"
 #include "toolkit/RecordingFile.h"
 
 #include <QMainWindow>

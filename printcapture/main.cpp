@@ -1,16 +1,16 @@
 // DruckKorvel: records what the fire-alarm panel prints on its serial printer port.
 #include "CaptureWindow.h"
 #include "serial/Serial.h"
+#include "serial/qt/DeviceChangeNotifier.h"
+#include "serial/qt/SerialDispatcher.h"
 #include "toolkit/Application.h"
-#include "toolkit/DeviceChangeNotifier.h"
 #include "toolkit/HelpLauncher.h"
-#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    toolkit::installSerialDispatcher(); // line events of a component may be handled here
+    serialqt::installSerialDispatcher(); // line events of a component may be handled here
     // Standard buttons read "Ja", "Nein", "Abbrechen".
     toolkit::setUpApplication(QStringLiteral("DruckKorvel"), QStringLiteral("DruckKorvel"));
 
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     // The customer-information window, hidden until the menu or an export shows it.
     form.createCustomerWindow();
     // Ports that come and go reach the registry through the main window's hook chain.
-    new toolkit::DeviceChangeNotifier(&form);
+    new serialqt::DeviceChangeNotifier(&form);
     // The main window's end is the program's end, also while another window is open.
     QObject::connect(&form, &printcapture::TForm1::programEnds, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

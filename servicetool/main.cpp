@@ -1,15 +1,15 @@
 // korveltool: the service session at the panel controller plus the offline diagnose windows.
 
+#include "serial/qt/SerialDispatcher.h"
 #include "servicetool/session/StartUp.h"
 #include "servicetool/session/TForm1.h"
 #include "toolkit/Application.h"
-#include "toolkit/SerialDispatcher.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    toolkit::installSerialDispatcher(); // line events of a component may be handled here
+    serialqt::installSerialDispatcher(); // line events of a component may be handled here
     // Standard buttons and dialogs read "Ja", "Nein", "Abbrechen".
     toolkit::setUpApplication(QStringLiteral("korveltool"), QStringLiteral("Korvel-Tool"));
 

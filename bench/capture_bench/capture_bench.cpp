@@ -7,6 +7,7 @@
 //   (the lines_lost run polls every N ms, 100 as the program; --only runs the figures whose
 //   names begin with PREFIX)
 #include "common/ChildProcess.h"
+#include "common/PortFolder.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
@@ -46,14 +47,7 @@ namespace {
 
 using printcapture::TForm1;
 
-QString g_ports;
-
-void makePortsDir() {
-    char pattern[] = "/tmp/korvel-capbench-XXXXXX";
-    const char* dir = ::mkdtemp(pattern);
-    g_ports = QString::fromLocal8Bit(dir != nullptr ? dir : "/tmp");
-    ::setenv("KORVEL_PORTS", dir != nullptr ? dir : "/tmp", 1);
-}
+QString g_ports; // the port folder: the simulator's link and reports, the bench's files
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;
@@ -421,7 +415,8 @@ void print(const char* name, double value) {
 } // namespace
 
 int main(int argc, char** argv) {
-    makePortsDir();
+    const testsupport::PortFolder ports;
+    g_ports = QString::fromStdString(ports.path());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -459,6 +454,5 @@ int main(int argc, char** argv) {
     run("capture.start_ms", startMillis);
     run("capture.export_ms.full", exportMillisFull);
     run("capture.open_ms.32000", openMillis32000);
-    QDir(g_ports).removeRecursively();
     return 0;
 }

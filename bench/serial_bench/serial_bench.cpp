@@ -51,15 +51,12 @@ double cpuSeconds() {
 // A registry over a private port folder with one pty as COM1.
 struct PtyWorld {
     PtyWorld() {
-        for (int n = 2; n <= 4; ++n) {
-            folder.hide(n);
-        }
         com1 = std::make_unique<testsupport::PtyPort>(folder, 1);
         registry = std::make_unique<TCOMManager>();
         installCOMManager(registry.get());
     }
     ~PtyWorld() { installCOMManager(nullptr); }
-    testsupport::PortFolder folder;
+    testsupport::PortFolder folder{4};
     std::unique_ptr<testsupport::PtyPort> com1;
     std::unique_ptr<TCOMManager> registry;
 };

@@ -4,7 +4,8 @@
 // answer, against the simulated controller over a pty. Figures are printed as "name value".
 
 #include "PanelSim.h"
-#include "PtyLink.h"
+#include "common/PortFolder.h"
+#include "ptylink/PtyLink.h"
 #include "serial/Serial.h"
 #include "servicetool/session/TForm1.h"
 #include "toolkit/ScriptedDialogs.h"
@@ -31,21 +32,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string makePortFolder() {
-    std::string templ = "/tmp/korvel-session-bench-XXXXXX";
-    if (!mkdtemp(templ.data())) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    setenv("KORVEL_PORTS", templ.c_str(), 1);
-    // Only our own ports: the machine's real ones are shadowed by dangling links.
-    for (int n = 1; n <= 9; ++n) {
-        const std::string link = templ + "/COM" + std::to_string(n);
-        [[maybe_unused]] int r = symlink("/nonexistent/korvel-bench-port", link.c_str());
-    }
-    return templ;
-}
-
 void refreshPorts() {
     COMManager().ScanPorts(9);
     COMManager().Rescan();
@@ -58,7 +44,7 @@ double percentile(std::vector<double> v, double p) {
 }
 
 // Hands a piece to the window's port and waits until it is in the receive queue.
-void deliver(panelsim::PtyLink& pty, servicetool::TForm1& form, const std::string& piece) {
+void deliver(ptylink::PtyLink& pty, servicetool::TForm1& form, const std::string& piece) {
     const std::uint32_t before = form.Serial1.InQueCount();
     pty.writeAll(piece);
     const auto deadline = Clock::now() + std::chrono::seconds(2);
@@ -133,7 +119,7 @@ struct Session {
 
     QTemporaryDir recordings; // the program folder: the session recordings go there
     toolkit::ScriptedDialogs dialogs;
-    panelsim::PtyLink pty;
+    ptylink::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;
 };
 
@@ -281,7 +267,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    const std::string folder = makePortFolder();
+    // Only our own ports: the machine's real ones are shadowed by dangling links.
+    const testsupport::PortFolder ports(9);
+    const std::string& folder = ports.path();
     QApplication app(argc, argv);
 
     const double small = tickMicros(folder, 1024);
@@ -299,9 +287,5 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::printf("session.answer_ms.p95 %.1f\n", answerP95(folder));
 
-    for (int n = 1; n <= 9; ++n) {
-        unlink((folder + "/COM" + std::to_string(n)).c_str());
-    }
-    rmdir(folder.c_str());
     return 0;
 }

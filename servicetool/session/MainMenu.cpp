@@ -2,7 +2,7 @@
 
 #include "servicetool/session/TForm1.h"
 
-#include "serial/SerAddons.h"
+#include "serial/qt/SerAddons.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/ProgramFolder.h"
 #include "toolkit/Win1252.h"

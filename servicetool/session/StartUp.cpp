@@ -4,7 +4,7 @@
 #include "servicetool/session/TForm1.h"
 
 #include "serial/Serial.h"
-#include "toolkit/DeviceChangeNotifier.h"
+#include "serial/qt/DeviceChangeNotifier.h"
 #include "toolkit/HelpLauncher.h"
 
 namespace servicetool {
@@ -15,7 +15,7 @@ std::unique_ptr<TForm1> startKorvelTool() {
     toolkit::setHelpFile(QStringLiteral("HilfeKorvelTool.chm"));
     auto form1 = std::make_unique<TForm1>();
     createDiagnoseWindows(*form1);
-    new toolkit::DeviceChangeNotifier(form1.get());
+    new serialqt::DeviceChangeNotifier(form1.get());
     return form1;
 }
 

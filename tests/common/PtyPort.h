@@ -6,32 +6,15 @@
 //   com1.write("hello");  com1.read(5, 1000);
 //   com1.unplug();                           // link removed, far end closed
 //
-// The port table is read at every probe and open, so the folder may change while a test runs.
+// The far end never sees a hang-up while the port is closed (the test holds a slave descriptor
+// too), and no program the test starts inherits either end.
+
+#include "common/PortFolder.h"
+#include "ptylink/PtyLink.h"
 
 #include <string>
 
 namespace testsupport {
-
-class PortFolder {
-public:
-    // Creates a fresh folder under the temporary directory and points KORVEL_PORTS at it.
-    PortFolder();
-    // Removes the folder and restores KORVEL_PORTS as it was.
-    ~PortFolder();
-    PortFolder(const PortFolder&) = delete;
-    PortFolder& operator=(const PortFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string linkPath(int number) const;
-    // Makes the port absent whatever the built-in table would find for it (a link whose target
-    // does not exist).
-    void hide(int number);
-
-private:
-    std::string m_path;
-    std::string m_previous;
-    bool m_hadPrevious = false;
-};
 
 class PtyPort {
 public:
@@ -42,8 +25,8 @@ public:
     PtyPort& operator=(const PtyPort&) = delete;
 
     int number() const { return m_number; }
-    int masterFd() const { return m_master; }
-    const std::string& slavePath() const { return m_slavePath; }
+    int masterFd() const { return m_link.master(); }
+    const std::string& slavePath() const { return m_link.slavePath(); }
 
     // Writes all bytes to the far end; false on failure.
     bool write(const std::string& bytes);
@@ -59,12 +42,8 @@ public:
     void removeLink();
 
 private:
-    PortFolder& m_folder;
     int m_number;
-    int m_master = -1;
-    int m_keepAlive = -1; // a slave descriptor of our own, so the master never sees "no slave"
-    std::string m_slavePath;
-    bool m_linked = false;
+    ptylink::PtyLink m_link;
 };
 
 } // namespace testsupport

@@ -3,9 +3,9 @@
 // the project's help/): pictures of korveltool go to HilfeKorvelTool/img, those of
 // DruckKorvel to HilfeDruckKorvel/img.
 #include "common/PtyPort.h"
-#include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
-#include "serial/SerAddons.h"
+#include "serial/qt/SerAddons.h"
+#include "serial/qt/SettingsDialogDriver.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
 #include "servicetool/faultviewer/TForm4.h"

@@ -1,5 +1,6 @@
 #include "capture_test_env.h"
 
+#include "common/PortFolder.h"
 #include "toolkit/ProgramFolder.h"
 
 #include <QAction>
@@ -28,21 +29,10 @@ QStringList menuTexts(const QMenu* menu) {
 namespace {
 
 #ifndef _WIN32
-// Runs before main, so the registry's first probe already sees the private folder.
-QString makePortsDir() {
-    char pattern[] = "/tmp/korvel-capture-XXXXXX";
-    const char* dir = ::mkdtemp(pattern);
-    const QString path = dir != nullptr ? QString::fromLocal8Bit(dir) : QStringLiteral("/tmp");
-    ::setenv("KORVEL_PORTS", path.toLocal8Bit().constData(), 1);
-    // Links to nothing hide whatever adapters this machine has under the built-in names.
-    for (int n = 1; n <= 9; ++n) {
-        const QByteArray link = (path + QStringLiteral("/COM%1").arg(n)).toLocal8Bit();
-        [[maybe_unused]] const int rc = ::symlink("/nonexistent-port", link.constData());
-    }
-    return path;
-}
-
-const QString g_portsDir = makePortsDir();
+// Made before main, so the registry's first probe already sees the private folder. Links to
+// nothing hide whatever adapters this machine has under the built-in names.
+testsupport::PortFolder g_ports(9);
+const QString g_portsDir = QString::fromStdString(g_ports.path());
 
 // The user's data folder, where files go when a program folder takes none: a private one, so no
 // test writes into the home folder of whoever runs it.
@@ -58,7 +48,6 @@ const QString g_userDataDir = makeUserDataDir();
 
 struct CleanUp {
     ~CleanUp() {
-        QDir(g_portsDir).removeRecursively();
         QDir(g_userDataDir).removeRecursively();
     }
 } g_cleanUp;

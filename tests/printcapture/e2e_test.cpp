@@ -2,7 +2,7 @@
 #include "capture_test_env.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/Serial.h"
-#include "toolkit/DeviceChangeNotifier.h"
+#include "serial/qt/DeviceChangeNotifier.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
@@ -207,7 +207,7 @@ TEST(CaptureEndToEnd, UnplugAndReplugGoOnInTheSameRecordingFile) {
         3, QStringList{"--lines", "100000", "--seed", "5", "--rate", "60"});
     ASSERT_TRUE(portReady(*sim, 3));
     TForm1 f(nullptr, folder.path() + QLatin1Char('/'));
-    new toolkit::DeviceChangeNotifier(&f);
+    new serialqt::DeviceChangeNotifier(&f);
     f.resize(460, 300);
     f.show();
     f.Serial1.setCOMPort(3);

@@ -1,10 +1,10 @@
 // Ending the capture program: "Beenden" writes the settings and the protocol, the close box
 // asks while received lines are in no file yet, and nothing captured is lost on the way.
 #include "capture_test_env.h"
-#include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
 #include "printcapture/SettingsFile.h"
 #include "serial/COMManager.h"
+#include "serial/qt/SettingsDialogDriver.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"

@@ -118,10 +118,7 @@ TEST(DeviceWatcher, UnpluggingAnOpenPortClosesItsComponentThroughTheHookChain) {
 // Pulled and plugged in again within the quiet time: the rescan finds the number present, yet
 // the component's handle belongs to the device that went; it closes and opens the new one.
 TEST(DeviceWatcher, AQuickReplugClosesTheOwnerThroughTheHookChain) {
-    PortFolder folder;
-    for (int n = 2; n <= 4; ++n) {
-        folder.hide(n);
-    }
+    PortFolder folder(4);
     auto com1 = std::make_unique<PtyPort>(folder, 1);
     TCOMManager registry;
     installCOMManager(&registry);
@@ -146,10 +143,7 @@ TEST(DeviceWatcher, AQuickReplugClosesTheOwnerThroughTheHookChain) {
 // A far end that dies takes its device node with it, so the registry closes the component even
 // though the link stays.
 TEST(DeviceWatcher, AFarEndThatDiesClosesItsComponentAsWell) {
-    PortFolder folder;
-    for (int n = 2; n <= 4; ++n) {
-        folder.hide(n);
-    }
+    PortFolder folder(4);
     PtyPort com1(folder, 1);
     TCOMManager registry;
     installCOMManager(&registry);

@@ -9,48 +9,35 @@ host=$2
 wine=$3
 simulator=$4
 shift 4
+. "$(dirname "$0")/far_ends.sh"
 
 ports="$dir/ports"
 report="$dir/$simulator.report"
+log="$dir/$simulator.log"
 rm -f "$ports/COM1" "$report"
 case "$simulator" in
 panelsim)
-    "$host/panelsim" --ports "$ports" --port 1 --version 2 --expect d --restart-delay 500 \
-        --linger -1 --seed 11 --quiet --report "$report" </dev/null >"$dir/$simulator.log" 2>&1 &
+    start_controller 1 "$report" "$log"
     ;;
 printersim)
     "$host/printersim" --ports "$ports" --com 1 --rate 20 --report "$report" </dev/null \
-        >"$dir/$simulator.log" 2>&1 &
+        >"$log" 2>&1 &
+    sim=$!
     ;;
 *)
     echo "unknown simulator $simulator" >&2
     exit 2
     ;;
 esac
-sim=$!
 cleanup() {
     kill "$sim" 2>/dev/null || true
     wait "$sim" 2>/dev/null || true
 }
 trap cleanup EXIT
 
-for _ in $(seq 100); do
-    [ -e "$ports/COM1" ] && break
-    sleep 0.05
-done
-
-status=0
-LD_PRELOAD="$host/libpty_modem_shim.so" "$wine" "$@" || status=$?
-
+wait_for_ports 1
+run_under_wine "$@"
 if [ "$simulator" = panelsim ]; then
-    # The controller ends after its one session; a session the test did not run leaves it waiting.
-    kill "$sim" 2>/dev/null || true
-    sim_status=0
-    wait "$sim" || sim_status=$?
-    if [ "$sim_status" -ne 0 ]; then
-        echo "the simulated controller judged the session wrong (exit $sim_status):" >&2
-        cat "$report" "$dir/$simulator.log" >&2 || true
-        [ "$status" -ne 0 ] || status=1
-    fi
+    judge_controller "$sim" "$report" "$log"
 fi
 exit "$status"

@@ -63,7 +63,7 @@ void PanelSim::playSession(int number) {
     if (!waitRestart()) {
         return;
     }
-    const PtyLink::LineSettings line = m_link.lineSettings();
+    const ptylink::PtyLink::LineSettings line = m_link.lineSettings();
     const bool completed = m_options.version == 1 ? playVersion1() : playVersion2();
     if (m_stop) {
         return;

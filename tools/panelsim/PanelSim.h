@@ -4,7 +4,7 @@
 // random size and timing, waits for the answers to its prompts and records every byte it
 // receives. The report says whether the answers were right.
 
-#include "PtyLink.h"
+#include "ptylink/PtyLink.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -75,7 +75,7 @@ public:
     // Creates the pty and publishes it. False with a message on failure.
     bool open(std::string* error = nullptr);
     const std::string& portsDir() const { return m_portsDir; }
-    const PtyLink& link() const { return m_link; }
+    const ptylink::PtyLink& link() const { return m_link; }
 
     // Runs the sessions on the calling thread, or on a thread of its own.
     void run();
@@ -114,7 +114,7 @@ private:
     void log(const std::string& line) const;
 
     Options m_options;
-    PtyLink m_link;
+    ptylink::PtyLink m_link;
     std::string m_portsDir;
     bool m_ownsPortsDir = false;
     unsigned m_randomState = 1;

@@ -1,16 +1,12 @@
 #include "PrinterSim.h"
 
 #include "PrintedLines.h"
+#include "ptylink/PtyLink.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace printersim {
@@ -65,66 +61,10 @@ std::string escaped(const std::string& bytes) {
     return out;
 }
 
-struct Pty {
-    int master = -1;
-    int slave = -1; // held open so the master sees no hang-up while the PC has the port closed
-    std::string slavePath;
-    ~Pty() {
-        if (slave >= 0) {
-            ::close(slave);
-        }
-        if (master >= 0) {
-            ::close(master);
-        }
-    }
-};
-
-bool openPty(Pty& pty) {
-    pty.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (pty.master < 0 || ::grantpt(pty.master) != 0 || ::unlockpt(pty.master) != 0) {
-        return false;
-    }
-    const char* name = ::ptsname(pty.master);
-    if (name == nullptr) {
-        return false;
-    }
-    pty.slavePath = name;
-    pty.slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (pty.slave < 0) {
-        return false;
-    }
-    // Raw both ways: LF CR must reach the PC unchanged and nothing may be echoed back.
-    termios tio{};
-    if (::tcgetattr(pty.slave, &tio) == 0) {
-        ::cfmakeraw(&tio);
-        ::cfsetispeed(&tio, B9600);
-        ::cfsetospeed(&tio, B9600);
-        ::tcsetattr(pty.slave, TCSANOW, &tio);
-    }
-    return true;
-}
-
-bool publish(const std::filesystem::path& link, const std::string& target) {
-    std::error_code ec;
-    std::filesystem::remove(link, ec);
-    std::filesystem::create_symlink(target, link, ec);
-    if (ec) {
-        std::fprintf(stderr, "printersim: %s: %s\n", link.c_str(), ec.message().c_str());
-        return false;
-    }
-    return true;
-}
-
-void unpublish(const std::filesystem::path& link, const std::string& target) {
-    std::error_code ec;
-    if (std::filesystem::read_symlink(link, ec) == target) {
-        std::filesystem::remove(link, ec);
-    }
-}
-
 class Printer {
 public:
-    Printer(const Options& o, Pty& pty, Report& report) : m_o(o), m_pty(pty), m_report(report) {
+    Printer(const Options& o, const ptylink::PtyLink& pty, Report& report)
+        : m_o(o), m_pty(pty), m_report(report) {
         m_paused = o.waitXon;
     }
 
@@ -163,7 +103,7 @@ private:
         if (m_blocked) {
             timeoutMs = 50;
         }
-        pollfd fd{m_pty.master, events, 0};
+        pollfd fd{m_pty.master(), events, 0};
         ::poll(&fd, 1, timeoutMs);
         m_blocked = false;
     }
@@ -171,7 +111,7 @@ private:
     void readFromPc() {
         unsigned char buf[256];
         for (;;) {
-            const ssize_t n = ::read(m_pty.master, buf, sizeof buf);
+            const ssize_t n = ::read(m_pty.master(), buf, sizeof buf);
             if (n <= 0) {
                 return;
             }
@@ -225,7 +165,7 @@ private:
                 nextLine();
             }
             const std::size_t count = m_o.pace ? 1 : m_pending.size();
-            const ssize_t n = ::write(m_pty.master, m_pending.data(), count);
+            const ssize_t n = ::write(m_pty.master(), m_pending.data(), count);
             if (n <= 0) {
                 m_blocked = true; // the PC side is full; wait until it takes bytes again
                 return;
@@ -243,7 +183,7 @@ private:
     }
 
     const Options& m_o;
-    Pty& m_pty;
+    const ptylink::PtyLink& m_pty;
     Report& m_report;
     bool m_paused = false;
     bool m_blocked = false;
@@ -267,23 +207,20 @@ int run(const Options& options, const std::atomic<bool>& stop) {
         std::fprintf(stderr, "printersim: no port folder (--ports or KORVEL_PORTS)\n");
         return 1;
     }
-    Pty pty;
-    if (!openPty(pty)) {
-        std::fprintf(stderr, "printersim: no pseudo-terminal: %s\n", std::strerror(errno));
-        return 1;
-    }
-    const std::filesystem::path link =
-        std::filesystem::path(dir) / ("COM" + std::to_string(options.com));
-    if (!publish(link, pty.slavePath)) {
+    // Raw both ways: LF CR must reach the PC unchanged and nothing may be echoed back. The
+    // slave is held so the master sees no hang-up while the PC has the port closed.
+    ptylink::PtyLink pty;
+    std::string error;
+    if (!pty.open(dir, options.com, &error, {.holdSlave = true, .speed = B9600})) {
+        std::fprintf(stderr, "printersim: %s\n", error.c_str());
         return 1;
     }
     Report report(options.report);
-    report.write("start COM" + std::to_string(options.com) + " " + pty.slavePath + " lines=" +
+    report.write("start COM" + std::to_string(options.com) + " " + pty.slavePath() + " lines=" +
                  std::to_string(options.lines) + " seed=" + std::to_string(options.seed));
     Printer printer(options, pty, report);
     printer.loop(stop);
     report.write("end");
-    unpublish(link, pty.slavePath);
     return 0;
 }
 

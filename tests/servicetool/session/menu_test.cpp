@@ -2,8 +2,8 @@
 // dialog on the main window's port.
 
 #include "common/Caption.h"
-#include "common/SettingsDialogDriver.h"
-#include "serial/SerAddons.h"
+#include "serial/qt/SerAddons.h"
+#include "serial/qt/SettingsDialogDriver.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
 #include "servicetool/faultviewer/TForm4.h"
@@ -44,7 +44,7 @@ struct FreshRegistry {
 
 // Every window shows exactly its own caption, nothing appended by the application.
 TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindowsWithTheirCaptions) {
-    panelsim::PtyLink com9, com10;
+    ptylink::PtyLink com9, com10;
     std::string error;
     ASSERT_TRUE(com9.open(portFolder(), 9, &error)) << error;
     ASSERT_TRUE(com10.open(portFolder(), 10, &error)) << error;
@@ -149,7 +149,7 @@ TEST(KorvelToolHelp, F1ButtonAndMenuOpenTheirTopicsAndAboutNamesVersionAndDate) 
 // was, the next "Verbinden" opens the new port at the new rate.
 TEST(KorvelToolSettings, NewPortAndRateTakeEffectAtTheNextVerbinden) {
     WindowOnPty w;
-    panelsim::PtyLink com2;
+    ptylink::PtyLink com2;
     std::string error;
     ASSERT_TRUE(com2.open(portFolder(), 2, &error)) << error;
     rescanPorts();
@@ -168,7 +168,7 @@ TEST(KorvelToolSettings, NewPortAndRateTakeEffectAtTheNextVerbinden) {
     ASSERT_TRUE(w.connect());
     EXPECT_EQ(f.Serial1.COMPort(), 2);
     EXPECT_TRUE(com2.peerAttached());
-    const panelsim::PtyLink::LineSettings line = com2.lineSettings();
+    const ptylink::PtyLink::LineSettings line = com2.lineSettings();
     EXPECT_EQ(line.baud, 9600);
     EXPECT_TRUE(line.rtsCts) << "the handshake of Version 2 stays";
     f.BitBtn2Click();

@@ -1,5 +1,6 @@
 #include "session_fixture.h"
 
+#include "common/PortFolder.h"
 #include "serial/Serial.h"
 #include "toolkit/ProtocolView.h"
 #include "toolkit/TextFile.h"
@@ -18,40 +19,20 @@ namespace testsupport {
 
 namespace {
 
-// Removes the folder when the test process ends.
-struct FolderRemoval {
-    std::string path;
-    ~FolderRemoval() {
-        for (int n = 1; n <= 99; ++n) {
-            ::unlink((path + "/COM" + std::to_string(n)).c_str());
-        }
-        ::rmdir(path.c_str());
-    }
-};
+// Every COM1..COM9 in it is a dangling link until a test publishes a pty there.
+PortFolder& ports() {
+    static PortFolder folder(9);
+    return folder;
+}
 
 } // namespace
 
 const std::string& portFolder() {
-    static const std::string folder = [] {
-        std::string templ = "/tmp/korvel-servicetool-XXXXXX";
-        const char* made = mkdtemp(templ.data());
-        std::string path = made ? made : "/tmp";
-        setenv("KORVEL_PORTS", path.c_str(), 1);
-        for (int n = 1; n <= 9; ++n) {
-            const std::string link = path + "/COM" + std::to_string(n);
-            ::unlink(link.c_str());
-            [[maybe_unused]] int r = ::symlink("/nonexistent/korvel-test-port", link.c_str());
-        }
-        return path;
-    }();
-    static const FolderRemoval removal{folder};
-    return folder;
+    return ports().path();
 }
 
 void removePort(int number) {
-    const std::string link = portFolder() + "/COM" + std::to_string(number);
-    ::unlink(link.c_str());
-    [[maybe_unused]] int r = ::symlink("/nonexistent/korvel-test-port", link.c_str());
+    ports().hide(number);
     rescanPorts();
 }
 

@@ -2,7 +2,7 @@
 // What the window tests share: a port folder of their own in KORVEL_PORTS (shadowing the
 // machine's real ports), ptys published there as COM ports, and waits with a bound.
 
-#include "PtyLink.h"
+#include "ptylink/PtyLink.h"
 #include "servicetool/session/TForm1.h"
 #include "toolkit/ScriptedDialogs.h"
 
@@ -41,7 +41,7 @@ public:
     WindowOnPty();
     QTemporaryDir folder;
     toolkit::ScriptedDialogs dialogs;
-    panelsim::PtyLink pty;
+    ptylink::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;
 
     // "Verbinden"; true when the port opened.

@@ -1,6 +1,6 @@
 // The far end of a serial line that sends back every byte it receives, on a pseudo-terminal
 // published as COMn in a port folder. Runs until it is terminated.
-#include "PtyLink.h"
+#include "ptylink/PtyLink.h"
 
 #include <csignal>
 #include <cstdio>
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
-    panelsim::PtyLink link;
+    ptylink::PtyLink link;
     std::string error;
     if (!link.open(argv[1], std::atoi(argv[2]), &error)) {
         std::fprintf(stderr, "echo_peer: %s\n", error.c_str());

@@ -2,8 +2,8 @@
 // window's named controls.
 
 #include "common/PtyPort.h"
-#include "common/SettingsDialogDriver.h"
-#include "serial/SerAddons.h"
+#include "serial/qt/SerAddons.h"
+#include "serial/qt/SettingsDialogDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,12 +23,6 @@ namespace {
 
 class SettingsDialog : public ::testing::Test {
 protected:
-    // Ports 1..9 are absent unless a test publishes a pty there.
-    void SetUp() override {
-        for (int n = 1; n <= 9; ++n) {
-            folder.hide(n);
-        }
-    }
     void TearDown() override {
         if (serial) {
             serial->setActive(false);
@@ -59,7 +53,7 @@ protected:
         return result;
     }
 
-    PortFolder folder;
+    PortFolder folder{9}; // ports 1..9 absent unless a test publishes a pty there
     std::vector<std::unique_ptr<PtyPort>> ports;
     std::unique_ptr<TCOMManager> registry;
     TCOMManager* previous = nullptr;
@@ -224,10 +218,7 @@ TEST_F(SettingsDialog, UnregisteredPortShowsNoSelectionAndOkKeepsTheOldPort) {
 }
 
 TEST(SettingsDialogUnbound, ShowsPort1And2048ByteBuffersAndOkChangesNothing) {
-    PortFolder folder;
-    for (int n = 1; n <= 9; ++n) {
-        folder.hide(n);
-    }
+    PortFolder folder(9);
     for (bool com1Present : {false, true}) {
         std::unique_ptr<PtyPort> com1, com2 = std::make_unique<PtyPort>(folder, 2);
         if (com1Present) {

@@ -1,13 +1,13 @@
-#include "SerialDispatcher.h"
+#include "serial/qt/SerialDispatcher.h"
 
-#include "ErrorReport.h"
-#include "Win1252.h"
 #include "serial/GuiDispatcher.h"
+#include "toolkit/ErrorReport.h"
+#include "toolkit/Win1252.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
-namespace toolkit {
+namespace serialqt {
 
 void installSerialDispatcher() {
     TGuiDispatcher dispatcher;
@@ -18,8 +18,10 @@ void installSerialDispatcher() {
             QMetaObject::invokeMethod(app, std::move(call), Qt::QueuedConnection);
         }
     };
-    dispatcher.reportError = [](const std::string& text) { showErrorReport(fromWin1252(text)); };
+    dispatcher.reportError = [](const std::string& text) {
+        toolkit::showErrorReport(toolkit::fromWin1252(text));
+    };
     InstallGuiDispatcher(std::move(dispatcher));
 }
 
-} // namespace toolkit
+} // namespace serialqt

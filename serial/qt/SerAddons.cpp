@@ -1,4 +1,4 @@
-#include "SerAddons.h"
+#include "serial/qt/SerAddons.h"
 
 #include <QCheckBox>
 #include <QComboBox>

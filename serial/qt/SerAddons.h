@@ -19,8 +19,8 @@
 // SerAddons* are the only files of serial/ that use Qt; they form their own library target
 // (serial_dialog).
 
-#include "serial/SerAddonsUpDown.h"
 #include "serial/Serial.h"
+#include "serial/qt/SerAddonsUpDown.h"
 
 #include <QDialog>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "PtyLink.h"
+#include "ptylink/PtyLink.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace panelsim {
+namespace ptylink {
 
 namespace {
 
@@ -58,29 +58,40 @@ PtyLink::~PtyLink() {
     close();
 }
 
-bool PtyLink::open(const std::string& portsDir, int comPort, std::string* error) {
+bool PtyLink::open(const std::string& portsDir, int comPort, std::string* error,
+                   const Options& options) {
     close();
-    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    const int cloexec = options.closeOnExec ? O_CLOEXEC : 0;
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | cloexec);
     if (m_master < 0) {
         return fail(error, "posix_openpt");
     }
-    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+    const char* name = nullptr;
+    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0 ||
+        (name = ptsname(m_master)) == nullptr) {
         return fail(error, "unlockpt");
     }
-    m_slavePath = ptsname(m_master);
-    // Raw mode before the program opens its end: a cooked pty would echo what we send back to
-    // us and hold it until a line end. Opening and closing the slave once also makes the master
-    // report a hang-up from now on whenever no program holds the port.
-    const int slave = ::open(m_slavePath.c_str(), O_RDWR | O_NOCTTY);
+    m_slavePath = name;
+    // Raw mode before the program opens its end. Opening and closing the slave once also makes
+    // the master report a hang-up from now on whenever no program holds the port.
+    const int slave = ::open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | cloexec);
     if (slave < 0) {
         return fail(error, "open " + m_slavePath);
     }
     termios tio{};
-    tcgetattr(slave, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(slave, TCSANOW, &tio);
-    ::close(slave);
-    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    if (tcgetattr(slave, &tio) == 0) {
+        cfmakeraw(&tio);
+        if (options.speed != B0) {
+            cfsetispeed(&tio, options.speed);
+            cfsetospeed(&tio, options.speed);
+        }
+        tcsetattr(slave, TCSANOW, &tio);
+    }
+    if (options.holdSlave) {
+        m_slave = slave;
+    } else {
+        ::close(slave);
+    }
 
     m_linkPath = portsDir + "/COM" + std::to_string(comPort);
     ::unlink(m_linkPath.c_str());
@@ -92,14 +103,26 @@ bool PtyLink::open(const std::string& portsDir, int comPort, std::string* error)
 }
 
 void PtyLink::close() {
-    if (!m_linkPath.empty()) {
-        // Only our own link: another simulator may have taken the name meanwhile.
-        char target[512] = {};
-        const ssize_t n = ::readlink(m_linkPath.c_str(), target, sizeof target - 1);
-        if (n > 0 && m_slavePath == std::string(target, static_cast<std::size_t>(n))) {
-            ::unlink(m_linkPath.c_str());
-        }
-        m_linkPath.clear();
+    removeLink();
+    closeEnds();
+}
+
+void PtyLink::removeLink() {
+    if (m_linkPath.empty()) {
+        return;
+    }
+    char target[512] = {};
+    const ssize_t n = ::readlink(m_linkPath.c_str(), target, sizeof target - 1);
+    if (n > 0 && m_slavePath == std::string(target, static_cast<std::size_t>(n))) {
+        ::unlink(m_linkPath.c_str());
+    }
+    m_linkPath.clear();
+}
+
+void PtyLink::closeEnds() {
+    if (m_slave >= 0) {
+        ::close(m_slave);
+        m_slave = -1;
     }
     if (m_master >= 0) {
         ::close(m_master);
@@ -184,4 +207,4 @@ PtyLink::LineSettings PtyLink::lineSettings() const {
     return s;
 }
 
-} // namespace panelsim
+} // namespace ptylink

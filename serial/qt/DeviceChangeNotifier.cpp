@@ -1,4 +1,4 @@
-#include "toolkit/DeviceChangeNotifier.h"
+#include "serial/qt/DeviceChangeNotifier.h"
 
 #include "serial/MessageHooks.h"
 
@@ -17,7 +17,7 @@
 #include <QSocketNotifier>
 #endif
 
-namespace toolkit {
+namespace serialqt {
 
 #ifdef Q_OS_WIN
 
@@ -89,7 +89,7 @@ int DeviceChangeNotifier::deliverPending() {
 
 #endif
 
-} // namespace toolkit
+} // namespace serialqt
 
 // Keeps this class's meta-object code in this object file.
 #include "moc_DeviceChangeNotifier.cpp"

@@ -3,7 +3,7 @@
 // (serial/MessageHooks.h), on the GUI thread, where the port registry listens for them.
 //
 // Create one after the main window, as its child:
-//     new toolkit::DeviceChangeNotifier(&mainWindow);
+//     new serialqt::DeviceChangeNotifier(&mainWindow);
 // On Linux it watches the port folder and the device folders (comm::posix::DeviceWatcher) and
 // wakes up through a QSocketNotifier; on Windows a native event filter hands on the
 // WM_DEVICECHANGE messages that the main window receives.
@@ -18,7 +18,7 @@ namespace comm::posix {
 class DeviceWatcher;
 }
 
-namespace toolkit {
+namespace serialqt {
 
 class DeviceChangeNotifier : public QObject {
     Q_OBJECT
@@ -39,4 +39,4 @@ private:
 #endif
 };
 
-} // namespace toolkit
+} // namespace serialqt

@@ -2,8 +2,8 @@
 #include "FakeComm.h"
 #include "serial/GuiDispatcher.h"
 #include "serial/Serial.h"
+#include "serial/qt/SerialDispatcher.h"
 #include "toolkit/ScriptedDialogs.h"
-#include "toolkit/SerialDispatcher.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -18,7 +18,7 @@ namespace {
 class SyncEvents : public ::testing::Test {
 protected:
     void SetUp() override {
-        toolkit::installSerialDispatcher();
+        serialqt::installSerialDispatcher();
         serial.setSyncEventHandling(true);
     }
     void TearDown() override { InstallGuiDispatcher({}); }

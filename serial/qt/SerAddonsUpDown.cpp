@@ -1,4 +1,4 @@
-#include "SerAddonsUpDown.h"
+#include "serial/qt/SerAddonsUpDown.h"
 
 #include <QKeyEvent>
 #include <QToolButton>

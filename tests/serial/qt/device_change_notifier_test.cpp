@@ -2,7 +2,7 @@
 // the component whose adapter was pulled. On Linux the port folder's devices come and go; on
 // Windows the system's broadcast reaches the main window (real windows: -platform windows).
 #include "serial/Serial.h"
-#include "toolkit/DeviceChangeNotifier.h"
+#include "serial/qt/DeviceChangeNotifier.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,16 +35,13 @@ template <typename Done> bool processEventsUntil(Done done, int limitMs = 5000) 
 
 #ifndef _WIN32
 TEST(DeviceChangeNotifier, PullingTheAdapterClosesThePortOnTheGuiThread) {
-    PortFolder folder;
-    for (int n = 2; n <= 4; ++n) {
-        folder.hide(n);
-    }
+    PortFolder folder(4);
     PtyPort com1(folder, 1);
     TCOMManager registry;
     installCOMManager(&registry);
     {
         QWidget mainWindow;
-        new toolkit::DeviceChangeNotifier(&mainWindow);
+        new serialqt::DeviceChangeNotifier(&mainWindow);
         TSerial serial;
         ASSERT_TRUE(serial.Open());
         int removed = 0;
@@ -76,7 +73,7 @@ TEST(DeviceChangeNotifier, TheMainWindowsDeviceBroadcastsReachTheRegistry) {
     FakeSerialWorld world{1, 3};
     QWidget mainWindow;
     QWidget otherWindow;
-    new toolkit::DeviceChangeNotifier(&mainWindow);
+    new serialqt::DeviceChangeNotifier(&mainWindow);
     TSerial serial;
     ASSERT_TRUE(serial.Open());
     int removed = 0;

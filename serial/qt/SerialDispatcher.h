@@ -3,10 +3,10 @@
 // SyncEventHandling is set has its line events handled in the GUI thread, and a failing handler
 // there goes to the toolkit's error report. Call once at program start, after the
 // QApplication exists:
-//     toolkit::installSerialDispatcher();
+//     serialqt::installSerialDispatcher();
 
-namespace toolkit {
+namespace serialqt {
 
 void installSerialDispatcher();
 
-} // namespace toolkit
+} // namespace serialqt

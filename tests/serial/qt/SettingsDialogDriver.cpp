@@ -1,6 +1,6 @@
-#include "common/SettingsDialogDriver.h"
+#include "serial/qt/SettingsDialogDriver.h"
 
-#include "serial/SerAddons.h"
+#include "serial/qt/SerAddons.h"
 
 #include <QApplication>
 #include <QCheckBox>
