@@ -1,5 +1,5 @@
 // DruckKorvel: records what the fire-alarm panel prints on its serial printer port.
-#include "CaptureWindow.h"
+#include "TForm1.h"
 #include "serial/Serial.h"
 #include "toolkit/Application.h"
 #include "toolkit/DeviceChangeNotifier.h"

@@ -7,7 +7,7 @@
 //   (the lines_lost run polls every N ms, 100 as the program; --only runs the figures whose
 //   names begin with PREFIX)
 #include "common/ChildProcess.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"

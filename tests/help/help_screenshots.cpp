@@ -4,7 +4,7 @@
 // DruckKorvel to HilfeDruckKorvel/img.
 #include "common/PtyPort.h"
 #include "common/SettingsDialogDriver.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "serial/SerAddons.h"
 #include "servicetool/DiagnoseWindows.h"
 #include "servicetool/MainForm.h"

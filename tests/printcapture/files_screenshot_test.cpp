@@ -1,6 +1,6 @@
 // Pictures of the customer window and of the export's boxes for a person to look at; runs only
 // when KORVEL_SHOTS names a folder. The boxes are the real ones, answered by clicking them.
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "toolkit/Dialogs.h"
 

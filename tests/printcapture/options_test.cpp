@@ -4,7 +4,7 @@
 #include "common/Caption.h"
 #include "common/PtyPort.h"
 #include "common/SettingsDialogDriver.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "serial/COMManager.h"
 #include "toolkit/Application.h"

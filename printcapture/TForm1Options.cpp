@@ -1,6 +1,6 @@
 // The capture window's life around the recording: the settings file, the options "Schnittstelle"
 // and "Speicher", help and about, and the exit that keeps what was captured.
-#include "CaptureWindow.h"
+#include "TForm1.h"
 
 #include "CaptureFiles.h"
 #include "SettingsFile.h"

@@ -1,7 +1,7 @@
 // The capture window's file commands: save as text, open a text file, export as rich text with
 // an optional customer header, and the customer-information window.
 #include "CaptureExport.h"
-#include "CaptureWindow.h"
+#include "TForm1.h"
 #include "TForm3.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/LineView.h"

@@ -1,4 +1,4 @@
-#include "CaptureWindow.h"
+#include "TForm1.h"
 
 #include "ToolbarIcons.h"
 #include "serial/StoredLayout.h"

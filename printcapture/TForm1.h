@@ -187,7 +187,7 @@ private:
     void appendLine(const std::string& win1252);
     void appendMarker(const std::string& marker);
     void showReceivedLine(const std::string& line);
-    // The recording file (CaptureWindowRecording.cpp): every line that the receive pipeline
+    // The recording file (TForm1Recording.cpp): every line that the receive pipeline
     // or a marker puts into the display during a recording also goes to the file.
     void beginRecording();
     void recordLine(const std::string& win1252);
