@@ -1,5 +1,16 @@
 #pragma once
 // DruckKorvel's main window: records the panel's printer output from the serial port.
+//
+// The class is split by concern over these files:
+//   TForm1.cpp           construction: display, toolbar, the whole menu bar, status bar, timers,
+//                        the start-up step and the status panels
+//   TForm1Capture.cpp    "Start", "Stop", the receive poll, the keep-alive and the display's
+//                        own commands
+//   TForm1Recording.cpp  the recording file and the wait for an unplugged adapter
+//   TForm1Files.cpp      "Speichern unter", "Öffnen", the export and the customer window
+//   TForm1Options.cpp    the settings file, "Schnittstelle", "Speicher", help, and the exit
+//   TForm1Places.cpp     where the window's files go and where the window stands
+// The program's start-up around the window is in StartUp.h.
 
 #include "CaptureDisplay.h"
 #include "CaptureFiles.h"
@@ -163,8 +174,6 @@ private:
     QString settingsFileToRead() const;
     // A stored place that no screen shows moves onto the primary screen.
     void keepOnScreen();
-    void createOptionsMenu();
-    void createHelpMenu();
     // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.
     bool writeExitFiles();
     bool writeProtocol();
@@ -202,9 +211,6 @@ private:
     void tryReconnect();
     void endWait();
     QTextCharFormat formatFor(LineStyle style) const;
-    void createFileMenuItems();
-    void createExportMenu();
-    void addCustomerInfoItem();
     QString customerFolder() const;
 
     LineStyle m_currentStyle = LineStyle::Regular;

@@ -2,8 +2,8 @@
 // asks while received lines are in no file yet, and nothing captured is lost on the way.
 #include "capture_test_env.h"
 #include "common/SettingsDialogDriver.h"
-#include "printcapture/TForm1.h"
 #include "printcapture/SettingsFile.h"
+#include "printcapture/TForm1.h"
 #include "serial/COMManager.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"

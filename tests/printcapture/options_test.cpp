@@ -4,10 +4,12 @@
 #include "common/Caption.h"
 #include "common/PtyPort.h"
 #include "common/SettingsDialogDriver.h"
+#include "printcapture/StartUp.h"
 #include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "serial/COMManager.h"
 #include "toolkit/Application.h"
+#include "toolkit/DeviceChangeNotifier.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ScriptedDialogs.h"
@@ -18,14 +20,12 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTranslator>
 #include <gtest/gtest.h>
 
 using printcapture::TForm1;
@@ -216,12 +216,26 @@ TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
     installCOMManager(previous);
 }
 
+// The program's own start-up: a port at COM7 is known only after it, the customer window waits
+// hidden, and the main window's end is the end of the event loop.
 TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
     toolkit::ScriptedDialogs dialogs;
     toolkit::setUpApplication(QStringLiteral("DruckKorvel"), QStringLiteral("DruckKorvel"));
+    testsupport::PortFolder ports;
+    for (int n = 1; n <= 9; ++n) {
+        ports.hide(n);
+    }
+    testsupport::PtyPort com7(ports, 7);
+    TCOMManager registry;
+    TCOMManager* previous = installCOMManager(&registry);
     Folder folder;
-    TForm1 f(nullptr, folder.path());
-    f.createCustomerWindow();
+    const std::unique_ptr<TForm1> started = printcapture::startDruckKorvel(folder.path());
+    TForm1& f = *started;
+    EXPECT_TRUE(registry.HasPort(7));
+    EXPECT_EQ(toolkit::helpFile(), QStringLiteral("HilfeDruckKorvel.chm"));
+    ASSERT_NE(f.Form3, nullptr);
+    EXPECT_FALSE(f.Form3->isVisible());
+    EXPECT_NE(f.findChild<toolkit::DeviceChangeNotifier*>(), nullptr);
     // Nothing is appended to a caption by the application.
     EXPECT_EQ(testsupport::shownCaption(f), QStringLiteral("DruckKorvel"));
     EXPECT_EQ(testsupport::shownCaption(*f.Form3), QStringLiteral("DruckKorvel"));
@@ -243,7 +257,6 @@ TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
     QStringList asked;
     const toolkit::HelpOpener before =
         toolkit::setHelpOpener([&](const QString& topic) { asked << topic; });
-    toolkit::setHelpFile(QStringLiteral("HilfeDruckKorvel.chm"));
     f.verwenden1->trigger();
     f.Komponenten1->trigger();
     toolkit::setHelpOpener(before);
@@ -253,6 +266,15 @@ TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
     f.ber1->trigger();
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages()[0].startsWith(QStringLiteral("DruckKorvel")));
+
+    f.show();
+    QTimer::singleShot(0, &f, [&f] { f.close(); });
+    QTimer hang; // the loop would otherwise wait for ever
+    hang.setSingleShot(true);
+    QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    hang.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    installCOMManager(previous);
 }
 
 // Pictures for a person to look at, only when asked for (KORVEL_SHOTS names the folder): the
@@ -263,11 +285,7 @@ TEST(CaptureOptions, Screenshots) {
         GTEST_SKIP() << "set KORVEL_SHOTS to a folder";
     }
     QDir().mkpath(shots);
-    QTranslator german; // as the program: "Abbrechen", not "Cancel"
-    if (german.load(QStringLiteral("qtbase_de"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&german);
-    }
+    toolkit::loadGermanQtTranslation(); // as the program: "Abbrechen", not "Cancel"
     Folder folder;
     TForm1 f(nullptr, folder.path());
     f.show();
