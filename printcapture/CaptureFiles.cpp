@@ -60,11 +60,6 @@ bool writeCaptureFile(const QString& path, const std::vector<std::string>& lines
     return toolkit::writeLines(path, lines, error);
 }
 
-QString cannotCreateMessage(const QString& path) {
-    return QStringLiteral("Datei %1 kann nicht erstellt werden")
-        .arg(QDir::toNativeSeparators(path));
-}
-
 QString cannotOpenMessage(const QString& path) {
     return QStringLiteral("Datei %1 kann nicht geöffnet werden")
         .arg(QDir::toNativeSeparators(path));

@@ -64,8 +64,8 @@ CaptureFile readCaptureFile(const QString& path);
 bool writeCaptureFile(const QString& path, const std::vector<std::string>& lines,
                       QString* error = nullptr);
 
-// The messages the file commands show.
-QString cannotCreateMessage(const QString& path);
+// The messages the file commands show; a file that cannot be written is reported with
+// toolkit::cannotWriteText().
 QString cannotOpenMessage(const QString& path);
 QString exportDoneMessage(const QString& path); // names the file without its folder
 inline constexpr char16_t kExportFailedMessage[] = u"Fehler beim Schreiben der Datei!";

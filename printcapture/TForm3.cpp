@@ -205,7 +205,7 @@ void TForm3::BitBtn1Click() {
     }
     QString error;
     if (!writeDescriptionFile(*name, data(), &error)) {
-        toolkit::dialogs().message(this, cannotCreateMessage(*name), {},
+        toolkit::dialogs().message(this, toolkit::cannotWriteText(*name), {},
                                    toolkit::Dialogs::Icon::Error);
     }
 }

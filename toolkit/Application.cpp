@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
 
 namespace toolkit {
@@ -28,12 +29,19 @@ QString programTitle() {
 }
 
 bool loadGermanQtTranslation() {
+    // Null again when the application that owned it is gone.
+    static QPointer<QTranslator> installed;
+    if (!installed.isNull()) {
+        return true;
+    }
     // Owned by the application, so it lives as long as the texts it translates.
     auto* translator = new QTranslator(QCoreApplication::instance());
     for (const QString& folder :
          {programFolder(), QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
-        if (translator->load(QStringLiteral("qtbase_de"), folder)) {
-            return QCoreApplication::installTranslator(translator);
+        if (translator->load(QStringLiteral("qtbase_de"), folder) &&
+            QCoreApplication::installTranslator(translator)) {
+            installed = translator;
+            return true;
         }
     }
     delete translator;

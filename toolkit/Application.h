@@ -22,7 +22,9 @@ void setUpApplication(const QString& name, const QString& title);
 // The title given to setUpApplication; the application name before that.
 QString programTitle();
 
-// Installs Qt's German translation from the places above; false when none was found.
+// Installs Qt's German translation from the places above; false when none was found. The one
+// loader for the programs and their tests: a second call keeps the translation installed by the
+// first and installs no other.
 bool loadGermanQtTranslation();
 
 } // namespace toolkit

@@ -3,6 +3,7 @@
 #include "Application.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -149,6 +150,15 @@ Dialogs* setDialogs(Dialogs* d) {
     Dialogs* previous = g_current;
     g_current = d;
     return previous;
+}
+
+QString cannotWriteText(const QString& path, const QString& reason) {
+    QString text =
+        QStringLiteral("Datei %1 kann nicht erstellt werden").arg(QDir::toNativeSeparators(path));
+    if (!reason.isEmpty()) {
+        text += QStringLiteral(": ") + reason;
+    }
+    return text;
 }
 
 } // namespace toolkit

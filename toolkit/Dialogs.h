@@ -48,6 +48,11 @@ Dialogs& dialogs();
 // Installs dialogs (tests); nullptr restores the Qt ones. Returns the previous.
 Dialogs* setDialogs(Dialogs* d);
 
+// The message for a file that cannot be written: "Datei <path> kann nicht erstellt werden",
+// the path with the platform's separators, and ": <reason>" after it when a reason is given.
+// Both programs word a failed write this way.
+QString cannotWriteText(const QString& path, const QString& reason = {});
+
 // Turns "Text [*.rtf]|*.rtf|Alle [*.*]|*.*" into Qt's "Text [*.rtf] (*.rtf);;Alle [*.*] (*.*)".
 QString qtFilter(const QString& pipeFilter);
 

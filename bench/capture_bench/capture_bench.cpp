@@ -8,7 +8,7 @@
 //   names begin with PREFIX)
 #include "common/ChildProcess.h"
 #include "common/PortFolder.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"

@@ -3,7 +3,7 @@
 // the project's help/): pictures of korveltool go to HilfeKorvelTool/img, those of
 // DruckKorvel to HilfeDruckKorvel/img.
 #include "common/PtyPort.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "serial/qt/SerAddons.h"
 #include "serial/qt/SettingsDialogDriver.h"
 #include "servicetool/decoders/TForm2.h"

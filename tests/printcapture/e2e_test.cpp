@@ -1,13 +1,13 @@
 // The window against the printer simulator over a pseudo-terminal published as COMn.
 #include "capture_test_env.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "serial/Serial.h"
 #include "serial/qt/DeviceChangeNotifier.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,17 +23,10 @@ using capturetest::PrinterSim;
 using capturetest::runEvents;
 using capturetest::waitUntil;
 using printcapture::TForm1;
+using CaptureEndToEnd = capturetest::CaptureWindowTest;
+using capturetest::styleOfBlock;
 
 namespace {
-
-char styleOfBlock(const QTextBlock& block) {
-    const QTextCharFormat c =
-        block.length() > 1 ? block.begin().fragment().charFormat() : block.charFormat();
-    if (c.fontItalic()) {
-        return 'i';
-    }
-    return c.fontWeight() == QFont::Bold ? 'b' : 'r';
-}
 
 double cpuSeconds() {
     rusage u{};
@@ -63,14 +56,13 @@ bool portReady(PrinterSim& sim, int com) {
 
 } // namespace
 
-TEST(CaptureEndToEnd, RecordsTwoThousandLinesConvertedInOrderWithTheirStyles) {
+TEST_F(CaptureEndToEnd, RecordsTwoThousandLinesConvertedInOrderWithTheirStyles) {
     constexpr int kLines = 2000;
     constexpr int kSeed = 11;
     PrinterSim sim(1, {"--lines", QString::number(kLines), "--seed", QString::number(kSeed),
                        "--no-pace", "--wait-xon"});
     ASSERT_TRUE(portReady(sim, 1));
-    QTemporaryDir folder; // the program folder: the recording files go there
-    TForm1 f(nullptr, folder.path() + '/');
+    TForm1& f = window(); // its program folder takes the recording files
     ASSERT_EQ(f.Serial1.COMPort(), 1);
     f.show();
     shoot(f, "capture-idle.png");
@@ -116,13 +108,12 @@ TEST(CaptureEndToEnd, RecordsTwoThousandLinesConvertedInOrderWithTheirStyles) {
 }
 
 // Also: a recording file that cannot be made is said once, in italic, and the recording goes on.
-TEST(CaptureEndToEnd, EachStartSendsDC1AndWritesAMarker) {
+TEST_F(CaptureEndToEnd, EachStartSendsDC1AndWritesAMarker) {
     PrinterSim sim(2, {"--lines", "0"});
     ASSERT_TRUE(portReady(sim, 2));
-    QTemporaryDir folder; // the program folder: the recording files go there
-    QFile blocker(folder.filePath(QStringLiteral("Mitschnitte")));
+    QFile blocker(path(QStringLiteral("Mitschnitte")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
-    TForm1 f(nullptr, folder.path() + '/');
+    TForm1& f = window();
     f.Serial1.setCOMPort(2);
     f.Start1Click();
     runEvents(1200);
@@ -146,11 +137,10 @@ TEST(CaptureEndToEnd, EachStartSendsDC1AndWritesAMarker) {
 }
 
 // Runs with the program's own periods: 100 ms polls and the 10 s keep-alive.
-TEST(CaptureEndToEnd, KeepAliveSendsDC1TenSecondsAfterTheStart) {
+TEST_F(CaptureEndToEnd, KeepAliveSendsDC1TenSecondsAfterTheStart) {
     PrinterSim sim(5, {"--lines", "30", "--rate", "5"});
     ASSERT_TRUE(portReady(sim, 5));
-    QTemporaryDir folder; // the program folder: the recording files go there
-    TForm1 f(nullptr, folder.path() + '/');
+    TForm1& f = window();
     f.Serial1.setCOMPort(5);
     f.MaxLines = 10; // the keep-alive trims too
     f.Start1Click();
@@ -163,12 +153,10 @@ TEST(CaptureEndToEnd, KeepAliveSendsDC1TenSecondsAfterTheStart) {
     f.Stop1Click();
 }
 
-TEST(CaptureEndToEnd, UnplugDuringARecordingNeitherCrashesNorSpins) {
-    toolkit::ScriptedDialogs dialogs;
+TEST_F(CaptureEndToEnd, UnplugDuringARecordingNeitherCrashesNorSpins) {
     auto sim = std::make_unique<PrinterSim>(4, QStringList{"--lines", "100000", "--rate", "20"});
     ASSERT_TRUE(portReady(*sim, 4));
-    QTemporaryDir folder; // the program folder: the recording files go there
-    TForm1 f(nullptr, folder.path() + '/');
+    TForm1& f = window();
     f.Serial1.setCOMPort(4);
     f.Start1Click();
     ASSERT_TRUE(waitUntil([&] { return f.RichEdit1->lineCount() > 5; }, 10000));
@@ -190,7 +178,7 @@ TEST(CaptureEndToEnd, UnplugDuringARecordingNeitherCrashesNorSpins) {
     EXPECT_EQ(f.panelText(1), QStringLiteral(" inaktiv"));
     COMManager().Rescan();
     f.Start1Click();
-    EXPECT_EQ(dialogs.messages(), QStringList{"Serielle Schnittstelle am PC nicht bereit"});
+    EXPECT_EQ(dialogs().messages(), QStringList{"Serielle Schnittstelle am PC nicht bereit"});
     EXPECT_FALSE(f.Timer1->isActive());
 }
 
@@ -199,14 +187,13 @@ TEST(CaptureEndToEnd, UnplugDuringARecordingNeitherCrashesNorSpins) {
 // device-change notifier tells the registry; the component closes itself and tells the window,
 // which marks the interruption, waits grey and " inaktiv", and goes on in the same file when the
 // same port comes back, with the DC1 that the panel needs to print again.
-TEST(CaptureEndToEnd, UnplugAndReplugGoOnInTheSameRecordingFile) {
+TEST_F(CaptureEndToEnd, UnplugAndReplugGoOnInTheSameRecordingFile) {
     constexpr int kBefore = 40;
     constexpr int kAfter = 6;
-    QTemporaryDir folder;
     auto sim = std::make_unique<PrinterSim>(
         3, QStringList{"--lines", "100000", "--seed", "5", "--rate", "60"});
     ASSERT_TRUE(portReady(*sim, 3));
-    TForm1 f(nullptr, folder.path() + QLatin1Char('/'));
+    TForm1& f = window();
     new serialqt::DeviceChangeNotifier(&f);
     f.resize(460, 300);
     f.show();
@@ -292,11 +279,10 @@ TEST(CaptureEndToEnd, UnplugAndReplugGoOnInTheSameRecordingFile) {
 
 // A re-plug quicker than the registry's next look, or a port that could not be opened at its
 // arrival, reports no arrival: the window finds the port again by itself.
-TEST(CaptureEndToEnd, AReplugWithoutAnArrivalIsFoundAgain) {
-    QTemporaryDir folder;
+TEST_F(CaptureEndToEnd, AReplugWithoutAnArrivalIsFoundAgain) {
     auto sim = std::make_unique<PrinterSim>(7, QStringList{"--lines", "100000", "--rate", "50"});
     ASSERT_TRUE(portReady(*sim, 7));
-    TForm1 f(nullptr, folder.path() + '/');
+    TForm1& f = window();
     f.Serial1.setCOMPort(7);
     f.setTimerPeriodsForTest(1, 60000);
     f.Start1Click();
@@ -354,10 +340,9 @@ TEST(CaptureRecordingChild, RecordsUntilKilled) {
 }
 
 // kill -9 right after a poll: the file holds every line the display showed, each complete.
-TEST(CaptureEndToEnd, AKilledProgramKeepsEveryShownLine) {
+TEST_F(CaptureEndToEnd, AKilledProgramKeepsEveryShownLine) {
     constexpr int kLines = 150;
-    QTemporaryDir folder;
-    const QString base = folder.path() + QLatin1Char('/');
+    const QString base = folder();
     PrinterSim sim(6, {"--lines", "1000", "--seed", "9", "--no-pace"});
     ASSERT_TRUE(sim.published());
     ::setenv("KORVEL_CHILD_PTY",

@@ -1,15 +1,15 @@
 // A recording from the printer simulator over a pseudo-terminal, stopped and exported with a
 // customer header loaded from a description file in the modal customer window.
 #include "capture_test_env.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "rtf_lines.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,8 +23,9 @@
 
 using capturetest::PrinterSim;
 using capturetest::waitUntil;
+using CaptureEndToEnd = capturetest::CaptureWindowTest;
 
-TEST(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFile) {
+TEST_F(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFile) {
     constexpr int kLines = 40;
     constexpr int kSeed = 5;
     PrinterSim sim(4, {"--lines", QString::number(kLines), "--seed", QString::number(kSeed),
@@ -34,9 +35,7 @@ TEST(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFile
     COMManager().Rescan();
     ASSERT_TRUE(COMManager().HasPort(4));
 
-    QTemporaryDir dir;
-    toolkit::ScriptedDialogs boxes;
-    printcapture::TForm1 f(nullptr, dir.path() + QLatin1Char('/'));
+    printcapture::TForm1& f = window();
     f.createCustomerWindow();
     f.Serial1.setCOMPort(4);
     f.setTimerPeriodsForTest(1, printcapture::TForm1::kKeepAliveMs);
@@ -47,20 +46,20 @@ TEST(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFile
     f.Stop1Click();
     ASSERT_TRUE(f.Exportieren1->menuAction()->isEnabled());
 
-    const QString bes = dir.filePath(QStringLiteral("Halle 3.bes"));
+    const QString bes = path(QStringLiteral("Halle 3.bes"));
     ASSERT_TRUE(toolkit::writeFileAtomic(
         bes, "M\xFC"
              "ller GmbH\r\nBMA Halle 3\r\n07.04.2014\r\nJ. Wei\xDF\r\nMelder 12 getauscht\r\n"));
-    const QString target = dir.filePath(QStringLiteral("Export.rtf"));
-    boxes.fileAnswers = {target, bes}; // the export's dialog, then the window's "Datei öffnen"
-    boxes.confirmAnswers = {true};
+    const QString target = path(QStringLiteral("Export.rtf"));
+    dialogs().fileAnswers = {target, bes}; // the export's dialog, then the window's "Datei öffnen"
+    dialogs().confirmAnswers = {true};
     printcapture::TForm3& w = *f.Form3;
     QTimer::singleShot(0, &w, [&] {
         w.BitBtn5->click();
         w.BitBtn3->click();
     });
     f.alsMitschnittimrtf1Click();
-    ASSERT_EQ(boxes.messages(),
+    ASSERT_EQ(dialogs().messages(),
               QStringList{
                   QStringLiteral("Daten wurden in folgende Datei geschrieben:\r\" Export.rtf \"")});
 

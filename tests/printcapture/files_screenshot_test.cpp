@@ -1,20 +1,19 @@
 // Pictures of the customer window and of the export's boxes for a person to look at; runs only
 // when KORVEL_SHOTS names a folder. The boxes are the real ones, answered by clicking them.
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
+#include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTranslator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,11 +57,7 @@ TEST(CaptureScreenshots, CustomerWindowAndTheExportBoxes) {
     }
     QDir().mkpath(dir);
     // The standard buttons in German, as the program shows them.
-    QTranslator german;
-    if (german.load(QStringLiteral("qtbase_de"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&german);
-    }
+    toolkit::loadGermanQtTranslation(); // as the program: "Abbrechen", not "Cancel"
     auto save = [&](QWidget* w, const char* name) {
         QApplication::processEvents();
         EXPECT_TRUE(w->grab().save(QDir(dir).filePath(QString::fromLatin1(name))));
@@ -106,5 +101,4 @@ TEST(CaptureScreenshots, CustomerWindowAndTheExportBoxes) {
     timer.stop();
     toolkit::setDialogs(nullptr);
     EXPECT_EQ(step, 3);
-    QApplication::removeTranslator(&german);
 }

@@ -3,6 +3,7 @@
 // and the export command against a scripted customer window.
 #include "printcapture/CaptureExport.h"
 #include "rtf_lines.h"
+#include "toolkit/Dialogs.h"
 #include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
@@ -111,6 +112,17 @@ TEST(CaptureFiles, TextFileRoundTripKeepsEveryByteAndReadsAllThreeLineEnds) {
     const CaptureFile missing = readCaptureFile(dir.filePath(QStringLiteral("none.txt")));
     EXPECT_FALSE(missing.ok);
     EXPECT_EQ(missing.error, cannotOpenMessage(dir.filePath(QStringLiteral("none.txt"))));
+
+    // A file that cannot be written is named as the platform writes paths, with the reason when
+    // there is one; both programs word it so.
+    const QString cannot = toolkit::cannotWriteText(QStringLiteral("C:/Kunden/a.txt"));
+#ifdef _WIN32
+    EXPECT_EQ(cannot, QStringLiteral("Datei C:\\Kunden\\a.txt kann nicht erstellt werden"));
+#else
+    EXPECT_EQ(cannot, QStringLiteral("Datei C:/Kunden/a.txt kann nicht erstellt werden"));
+#endif
+    EXPECT_EQ(toolkit::cannotWriteText(QStringLiteral("C:/Kunden/a.txt"), QStringLiteral("voll")),
+              cannot + QStringLiteral(": voll"));
 }
 
 TEST(CustomerInfo, DescriptionFilesReadNineLinesAndWriteWhatTheyRead) {

@@ -1,13 +1,13 @@
 // The capture window's file commands and the customer window, with scripted dialogs: save and
 // reopen, the customer window's fields, notes and description files, and the export through the
 // real customer window shown modally.
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "rtf_lines.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,100 +28,77 @@
 
 using printcapture::TForm1;
 using printcapture::TForm3;
+using CaptureFileCommands = capturetest::CaptureWindowTest;
+using CustomerWindow = capturetest::CaptureWindowTest;
+using capturetest::fileBytes;
+using capturetest::receiveLine;
+using capturetest::styles;
 
 namespace {
 
 const std::string kMarker = "0****  Start Aufzeichnung 14:05:09";
 
-std::string styles(const TForm1& f) {
-    std::string s;
-    for (QTextBlock b = f.RichEdit1->document()->begin(); b.isValid(); b = b.next()) {
-        const QTextCharFormat c =
-            b.length() > 1 ? b.begin().fragment().charFormat() : b.charFormat();
-        s += c.fontItalic() ? 'i' : c.fontWeight() == QFont::Bold ? 'b' : 'r';
-    }
-    return s;
-}
-
-void receiveLine(TForm1& f, const std::string& line) {
-    f.ReceiveBuffer.append(line + "\x0A\x0D");
-    f.Timer1Timer();
-}
-
-std::string fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-}
-
-struct Fixture {
-    QTemporaryDir dir;
-    toolkit::ScriptedDialogs boxes;
-    TForm1 f{nullptr, dir.path() + QLatin1Char('/')};
-    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-};
-
 } // namespace
 
-TEST(CaptureFileCommands, SaveThenOpenGivesTheLinesBackStyledByTheFileRule) {
-    Fixture x;
-    receiveLine(x.f, "  17 St\x94rung");
-    receiveLine(x.f, "x"); // one character: keeps the regular style live
-    x.f.Stop1Click();      // the end marker
-    receiveLine(x.f, "Melder");
-    ASSERT_EQ(styles(x.f), "rrib");
-    ASSERT_TRUE(x.f.hasUnsavedLines());
+TEST_F(CaptureFileCommands, SaveThenOpenGivesTheLinesBackStyledByTheFileRule) {
+    TForm1& f = window();
+    receiveLine(f, "  17 St\x94rung");
+    receiveLine(f, "x"); // one character: keeps the regular style live
+    f.Stop1Click();      // the end marker
+    receiveLine(f, "Melder");
+    ASSERT_EQ(styles(f), "rrib");
+    ASSERT_TRUE(f.hasUnsavedLines());
 
     // An existing file is replaced without a question.
-    ASSERT_TRUE(toolkit::writeFileAtomic(x.path("cap.txt"), "old content\r\n"));
-    x.boxes.fileAnswers = {x.path("cap.txt")};
-    x.f.Speichern2Click();
-    const toolkit::FileDialogOptions& save = x.boxes.fileOptions.at(0);
+    ASSERT_TRUE(toolkit::writeFileAtomic(path("cap.txt"), "old content\r\n"));
+    dialogs().fileAnswers = {path("cap.txt")};
+    f.Speichern2Click();
+    const toolkit::FileDialogOptions& save = dialogs().fileOptions.at(0);
     EXPECT_EQ(save.title, QStringLiteral("Anzeige speichern unter :"));
     EXPECT_EQ(save.filter, QStringLiteral("Textdatei  [*.txt]|*.txt"));
     EXPECT_EQ(save.defaultExtension, QStringLiteral("txt"));
-    EXPECT_EQ(save.initialDir, x.f.AVerz + QStringLiteral("Kunden"));
+    EXPECT_EQ(save.initialDir, f.AVerz + QStringLiteral("Kunden"));
     EXPECT_FALSE(save.confirmOverwrite);
-    const std::vector<std::string> lines = x.f.displayLines();
+    const std::vector<std::string> lines = f.displayLines();
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(fileBytes(x.path("cap.txt")),
-              "  17 St\xF6rung\r\nx\r\n" + lines[2] + "\r\nMelder\r\n");
-    EXPECT_FALSE(x.f.hasUnsavedLines());
-    EXPECT_EQ(x.boxes.shown.size(), 1u); // no question, no message
+    EXPECT_EQ(fileBytes(path("cap.txt")), "  17 St\xF6rung\r\nx\r\n" + lines[2] + "\r\nMelder\r\n");
+    EXPECT_FALSE(f.hasUnsavedLines());
+    EXPECT_EQ(dialogs().shown.size(), 1u); // no question, no message
 
     // A file that cannot be opened leaves the display as it was.
-    x.boxes.fileAnswers = {x.path("missing.txt")};
-    x.f.ffnen1Click();
-    EXPECT_EQ(x.boxes.messages(),
+    dialogs().fileAnswers = {path("missing.txt")};
+    f.ffnen1Click();
+    EXPECT_EQ(dialogs().messages(),
               QStringList{QStringLiteral("Datei %1 kann nicht geöffnet werden")
-                              .arg(QDir::toNativeSeparators(x.path("missing.txt")))});
-    EXPECT_EQ(x.f.displayLines(), lines);
+                              .arg(QDir::toNativeSeparators(path("missing.txt")))});
+    EXPECT_EQ(f.displayLines(), lines);
 
-    receiveLine(x.f, "after the save");
-    x.boxes.fileAnswers = {x.path("cap.txt")};
-    x.f.ffnen1Click();
-    EXPECT_EQ(x.boxes.fileOptions.back().title, QStringLiteral("Mitschnittdatei laden:"));
-    EXPECT_EQ(x.f.displayLines(), lines);
-    EXPECT_EQ(styles(x.f), "rbib"); // the one-character line is bold now
+    receiveLine(f, "after the save");
+    dialogs().fileAnswers = {path("cap.txt")};
+    f.ffnen1Click();
+    EXPECT_EQ(dialogs().fileOptions.back().title, QStringLiteral("Mitschnittdatei laden:"));
+    EXPECT_EQ(f.displayLines(), lines);
+    EXPECT_EQ(styles(f), "rbib"); // the one-character line is bold now
 
     // An empty line is bold after opening.
-    ASSERT_TRUE(toolkit::writeFileAtomic(x.path("e.txt"), "\r\n 1\r\n\r\n"));
-    x.boxes.fileAnswers = {x.path("e.txt")};
-    x.f.ffnen1Click();
-    EXPECT_EQ(styles(x.f), "brb");
+    ASSERT_TRUE(toolkit::writeFileAtomic(path("e.txt"), "\r\n 1\r\n\r\n"));
+    dialogs().fileAnswers = {path("e.txt")};
+    f.ffnen1Click();
+    EXPECT_EQ(styles(f), "brb");
 
     // A file of one empty line is one line, and saving it again keeps it.
-    ASSERT_TRUE(toolkit::writeFileAtomic(x.path("one.txt"), "\r\n"));
-    x.boxes.fileAnswers = {x.path("one.txt"), x.path("again.txt")};
-    x.f.ffnen1Click();
-    EXPECT_EQ(x.f.RichEdit1->lineCount(), 1);
-    x.f.Speichern2Click();
-    EXPECT_EQ(fileBytes(x.path("again.txt")), "\r\n");
+    ASSERT_TRUE(toolkit::writeFileAtomic(path("one.txt"), "\r\n"));
+    dialogs().fileAnswers = {path("one.txt"), path("again.txt")};
+    f.ffnen1Click();
+    EXPECT_EQ(f.RichEdit1->lineCount(), 1);
+    f.Speichern2Click();
+    EXPECT_EQ(fileBytes(path("again.txt")), "\r\n");
 }
 
-TEST(CustomerWindow, LayoutGroupsAndTheCheckBoxShowingTheInnerGroup) {
-    Fixture x;
-    x.f.createCustomerWindow();
-    TForm3& w = *x.f.Form3;
+TEST_F(CustomerWindow, LayoutGroupsAndTheCheckBoxShowingTheInnerGroup) {
+    TForm1& f = window();
+    f.createCustomerWindow();
+    TForm3& w = *f.Form3;
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.size(), QSize(688, 430));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
@@ -132,7 +109,7 @@ TEST(CustomerWindow, LayoutGroupsAndTheCheckBoxShowingTheInnerGroup) {
     EXPECT_FALSE(w.CheckBox1->font().bold());
     EXPECT_FALSE(w.CheckBox1->isChecked());
 
-    x.f.PDF1Click(); // shown from the menu: not modal, inner group hidden while unticked
+    f.PDF1Click(); // shown from the menu: not modal, inner group hidden while unticked
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.isModal());
     EXPECT_FALSE(w.GroupBox2->isVisible());
@@ -145,8 +122,8 @@ TEST(CustomerWindow, LayoutGroupsAndTheCheckBoxShowingTheInnerGroup) {
     EXPECT_FALSE(w.GroupBox2->isVisible());
     w.BitBtn3Click();
     EXPECT_FALSE(w.isVisible());
-    ASSERT_EQ(x.f.ExportDocument1.lines().size(), 13u);
-    EXPECT_EQ(x.f.ExportDocument1.lines()[1].text, "Kunde \xC4");
+    ASSERT_EQ(f.ExportDocument1.lines().size(), 13u);
+    EXPECT_EQ(f.ExportDocument1.lines()[1].text, "Kunde \xC4");
 
     // "Datum einfügen" replaces whatever the field held.
     w.Edit3->setText(QStringLiteral("irgendwann"));
@@ -154,10 +131,10 @@ TEST(CustomerWindow, LayoutGroupsAndTheCheckBoxShowingTheInnerGroup) {
     EXPECT_EQ(w.Edit3->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
 }
 
-TEST(CustomerWindow, OkKeepsFiveShownNotesLinesAWrappedLineCountingAsSeveral) {
-    Fixture x;
-    x.f.createCustomerWindow();
-    TForm3& w = *x.f.Form3;
+TEST_F(CustomerWindow, OkKeepsFiveShownNotesLinesAWrappedLineCountingAsSeveral) {
+    TForm1& f = window();
+    f.createCustomerWindow();
+    TForm3& w = *f.Form3;
     w.setUseCustomerInfo(true);
     w.show();
     QApplication::processEvents();
@@ -167,7 +144,7 @@ TEST(CustomerWindow, OkKeepsFiveShownNotesLinesAWrappedLineCountingAsSeveral) {
     EXPECT_EQ(w.Memo1->toPlainText(), QStringLiteral("1\n2\n3\n4\n5"));
     std::vector<std::string> notes;
     for (std::size_t i = 6; i < 11; ++i) {
-        notes.push_back(x.f.ExportDocument1.lines()[i].text);
+        notes.push_back(f.ExportDocument1.lines()[i].text);
     }
     EXPECT_EQ(notes, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
 
@@ -185,48 +162,48 @@ TEST(CustomerWindow, OkKeepsFiveShownNotesLinesAWrappedLineCountingAsSeveral) {
     EXPECT_EQ(lines.size(), shown);
     w.BitBtn3Click();
     EXPECT_TRUE(wide.startsWith(w.Memo1->toPlainText())) << w.Memo1->toPlainText().toStdString();
-    EXPECT_EQ(toolkit::fromWin1252(x.f.ExportDocument1.lines()[10].text), lines[4]);
+    EXPECT_EQ(toolkit::fromWin1252(f.ExportDocument1.lines()[10].text), lines[4]);
 }
 
-TEST(CustomerWindow, DescriptionFilesThroughTheButtons) {
-    Fixture x;
-    x.f.createCustomerWindow();
-    TForm3& w = *x.f.Form3;
+TEST_F(CustomerWindow, DescriptionFilesThroughTheButtons) {
+    TForm1& f = window();
+    f.createCustomerWindow();
+    TForm3& w = *f.Form3;
     w.setData({"alt", "alt", "alt", "Autor alt", "alt"});
     ASSERT_TRUE(
-        toolkit::writeFileAtomic(x.path("drei.bes"), "M\xFCller\r\nHalle 3\r\n07.04.2014\r\n"));
-    x.boxes.fileAnswers = {x.path("drei.bes")};
+        toolkit::writeFileAtomic(path("drei.bes"), "M\xFCller\r\nHalle 3\r\n07.04.2014\r\n"));
+    dialogs().fileAnswers = {path("drei.bes")};
     w.BitBtn5Click();
-    const toolkit::FileDialogOptions& open = x.boxes.fileOptions.at(0);
+    const toolkit::FileDialogOptions& open = dialogs().fileOptions.at(0);
     EXPECT_EQ(open.title, QStringLiteral("Beschreibungsdatei auswählen"));
     EXPECT_EQ(open.filter, QStringLiteral("Beschreibung [*.bes]|*.bes"));
-    EXPECT_EQ(open.initialDir, x.f.AVerz + QStringLiteral("Kunden"));
+    EXPECT_EQ(open.initialDir, f.AVerz + QStringLiteral("Kunden"));
     EXPECT_EQ(w.Edit1->text(), QStringLiteral("Müller"));
     EXPECT_EQ(w.Edit4->text(), QString());
     EXPECT_EQ(w.Memo1->toPlainText(), QStringLiteral("\n\n\n\n"));
     EXPECT_FALSE(w.CheckBox1->isChecked());
 
     // A file that cannot be read changes nothing.
-    x.boxes.fileAnswers = {x.path("fehlt.bes")};
+    dialogs().fileAnswers = {path("fehlt.bes")};
     w.BitBtn5Click();
-    EXPECT_EQ(x.boxes.messages().size(), 1);
+    EXPECT_EQ(dialogs().messages().size(), 1);
     EXPECT_EQ(w.Edit1->text(), QStringLiteral("Müller"));
 
-    ASSERT_TRUE(toolkit::writeFileAtomic(x.path("k.bes"), "old"));
-    x.boxes.fileAnswers = {x.path("k.bes")};
+    ASSERT_TRUE(toolkit::writeFileAtomic(path("k.bes"), "old"));
+    dialogs().fileAnswers = {path("k.bes")};
     w.BitBtn1Click();
-    EXPECT_EQ(x.boxes.fileOptions.back().title, QStringLiteral("Beschreibungsdatei speichern"));
-    EXPECT_FALSE(x.boxes.fileOptions.back().confirmOverwrite);
-    EXPECT_EQ(fileBytes(x.path("k.bes")),
+    EXPECT_EQ(dialogs().fileOptions.back().title, QStringLiteral("Beschreibungsdatei speichern"));
+    EXPECT_FALSE(dialogs().fileOptions.back().confirmOverwrite);
+    EXPECT_EQ(fileBytes(path("k.bes")),
               "M\xFCller\r\nHalle 3\r\n07.04.2014\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
 }
 
-TEST(CaptureFileCommands, ExportThroughTheModalCustomerWindowAndWhileItIsOpen) {
-    Fixture x;
-    x.f.Stop1Click();
-    receiveLine(x.f, " 12 Melder");
-    x.f.createCustomerWindow();
-    TForm3& w = *x.f.Form3;
+TEST_F(CaptureFileCommands, ExportThroughTheModalCustomerWindowAndWhileItIsOpen) {
+    TForm1& f = window();
+    f.Stop1Click();
+    receiveLine(f, " 12 Melder");
+    f.createCustomerWindow();
+    TForm3& w = *f.Form3;
     w.setData({"Kunde", "Anlage", "01.02.2026", "Autor", "Notiz"});
 
     // Yes: the window comes up modally with the box ticked; its "ok" writes the header.
@@ -235,32 +212,33 @@ TEST(CaptureFileCommands, ExportThroughTheModalCustomerWindowAndWhileItIsOpen) {
         wasModal = QApplication::activeModalWidget() == &w && w.GroupBox2->isVisible();
         w.BitBtn3->click();
     });
-    x.boxes.fileAnswers = {x.path("e.rtf")};
-    x.boxes.confirmAnswers = {true};
-    x.f.alsMitschnittimrtf1Click();
+    dialogs().fileAnswers = {path("e.rtf")};
+    dialogs().confirmAnswers = {true};
+    f.alsMitschnittimrtf1Click();
     EXPECT_TRUE(wasModal);
-    EXPECT_EQ(x.boxes.messages(), QStringList{QStringLiteral(
-                                      "Daten wurden in folgende Datei geschrieben:\r\" e.rtf \"")});
-    const std::vector<ReadLine> back = readRtfLines(fileBytes(x.path("e.rtf")));
+    EXPECT_EQ(
+        dialogs().messages(),
+        QStringList{QStringLiteral("Daten wurden in folgende Datei geschrieben:\r\" e.rtf \"")});
+    const std::vector<ReadLine> back = readRtfLines(fileBytes(path("e.rtf")));
     ASSERT_EQ(back.size(), 13u + 3u);
     EXPECT_EQ(back[6].text, QStringLiteral("Notiz"));
     EXPECT_EQ(back[13].style, 'i');
     EXPECT_EQ(back[15].text, QStringLiteral(" 12 Melder"));
     EXPECT_EQ(back[15].style, 'r');
-    EXPECT_FALSE(x.f.hasUnsavedLines());
+    EXPECT_FALSE(f.hasUnsavedLines());
 
     // Yes while the window is open from the menu: the message, the box stays ticked, no file.
-    x.f.PDF1Click();
+    f.PDF1Click();
     w.CheckBox1->setChecked(false);
-    x.boxes.shown.clear();
-    x.boxes.fileAnswers = {x.path("f.rtf")};
-    x.boxes.confirmAnswers = {true};
-    x.f.alsMitschnittimrtf1Click();
-    EXPECT_EQ(x.boxes.messages(),
+    dialogs().shown.clear();
+    dialogs().fileAnswers = {path("f.rtf")};
+    dialogs().confirmAnswers = {true};
+    f.alsMitschnittimrtf1Click();
+    EXPECT_EQ(dialogs().messages(),
               QStringList{
                   QStringLiteral("Aus einem sichtbaren Fenster kann kein modales gemacht werden")});
     EXPECT_TRUE(w.CheckBox1->isChecked());
-    EXPECT_FALSE(QFile::exists(x.path("f.rtf")));
+    EXPECT_FALSE(QFile::exists(path("f.rtf")));
 }
 
 namespace {
@@ -310,17 +288,17 @@ QStringList htmlLooks(const QString& html) {
 
 // The export and "protokoll.rtf" as LibreOffice and our own reader show them: every line's
 // text with its umlauts, its style, and the font and size of each file.
-TEST(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) {
-    Fixture x;
-    x.f.Stop1Click();
-    receiveLine(x.f, "  17 St\x94rung Gr\x81n");
-    receiveLine(x.f, "Melder \x8E\x99\x9A\xE1");
-    const std::string marker = x.f.displayLines()[0];
-    x.boxes.fileAnswers = {x.path("export.rtf")};
-    x.boxes.confirmAnswers = {false};
-    x.f.alsMitschnittimrtf1Click();
-    x.f.Beenden1Click();
-    const QString protocol = x.f.AVerz + QStringLiteral("protokoll.rtf");
+TEST_F(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) {
+    TForm1& f = window();
+    f.Stop1Click();
+    receiveLine(f, "  17 St\x94rung Gr\x81n");
+    receiveLine(f, "Melder \x8E\x99\x9A\xE1");
+    const std::string marker = f.displayLines()[0];
+    dialogs().fileAnswers = {path("export.rtf")};
+    dialogs().confirmAnswers = {false};
+    f.alsMitschnittimrtf1Click();
+    f.Beenden1Click();
+    const QString protocol = f.AVerz + QStringLiteral("protokoll.rtf");
     ASSERT_TRUE(QFile::exists(protocol));
 
     const QStringList exportLines{toolkit::fromWin1252(marker), " ",
@@ -338,14 +316,14 @@ TEST(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) {
         return std::make_pair(texts, looks);
     };
     EXPECT_EQ(
-        ours(x.path("export.rtf")),
+        ours(path("export.rtf")),
         std::make_pair(exportLines, std::string("iCourier24;iCourier24;rCourier24;bCourier24;")));
     EXPECT_EQ(ours(protocol),
               std::make_pair(protocolLines,
                              std::string("iCourier New18;rCourier New18;bCourier New18;")));
 
-    const QString out = x.dir.filePath(QStringLiteral("lo"));
-    const QStringList files{x.path("export.rtf"), protocol};
+    const QString out = path(QStringLiteral("lo"));
+    const QStringList files{path("export.rtf"), protocol};
     if (!convert(files, QStringLiteral("txt:Text (encoded):UTF8"), out)) {
         GTEST_SKIP() << "LibreOffice (soffice) not available";
     }
@@ -367,8 +345,8 @@ TEST(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) {
 
 // Files that are no capture: binary noise, one huge line, more text than the display holds.
 // The display stays within its limit and ends with the file's last text.
-TEST(CaptureFileCommands, OpeningGarbageOrTooMuchTextKeepsTheDisplayWithinItsLimit) {
-    Fixture x;
+TEST_F(CaptureFileCommands, OpeningGarbageOrTooMuchTextKeepsTheDisplayWithinItsLimit) {
+    TForm1& f = window();
     std::string noise(300 * 1024, '\0');
     unsigned state = 1;
     for (char& c : noise) {
@@ -380,14 +358,14 @@ TEST(CaptureFileCommands, OpeningGarbageOrTooMuchTextKeepsTheDisplayWithinItsLim
         many += "Zeile " + std::to_string(i) + std::string(60, '.') + "\r\n";
     }
     for (const std::string& bytes : {noise, std::string(3 * 1024 * 1024, 'x') + "Ende", many}) {
-        ASSERT_TRUE(toolkit::writeFileAtomic(x.path("g.txt"), bytes));
-        x.boxes.fileAnswers = {x.path("g.txt")};
-        x.f.ffnen1Click();
-        EXPECT_LE(x.f.RichEdit1->characterCount(), TForm1::kTextLimit);
-        EXPECT_GT(x.f.RichEdit1->lineCount(), 0);
-        const std::string last = x.f.displayLines().back();
+        ASSERT_TRUE(toolkit::writeFileAtomic(path("g.txt"), bytes));
+        dialogs().fileAnswers = {path("g.txt")};
+        f.ffnen1Click();
+        EXPECT_LE(f.RichEdit1->characterCount(), TForm1::kTextLimit);
+        EXPECT_GT(f.RichEdit1->lineCount(), 0);
+        const std::string last = f.displayLines().back();
         EXPECT_TRUE(toolkit::splitLines(bytes).back().ends_with(last)) << last.substr(0, 80);
     }
-    EXPECT_EQ(x.f.displayLines().back(), "Zeile 4999" + std::string(60, '.'));
-    EXPECT_TRUE(x.boxes.messages().isEmpty());
+    EXPECT_EQ(f.displayLines().back(), "Zeile 4999" + std::string(60, '.'));
+    EXPECT_TRUE(dialogs().messages().isEmpty());
 }

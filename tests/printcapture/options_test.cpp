@@ -3,29 +3,29 @@
 #include "capture_test_env.h"
 #include "common/Caption.h"
 #include "common/PtyPort.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/StartUp.h"
+#include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "serial/COMManager.h"
+#include "serial/qt/DeviceChangeNotifier.h"
 #include "serial/qt/SettingsDialogDriver.h"
 #include "toolkit/Application.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTranslator>
 #include <gtest/gtest.h>
 
 using printcapture::TForm1;
@@ -33,19 +33,6 @@ using printcapture::TForm1;
 namespace {
 
 using capturetest::menuTexts;
-
-class Folder {
-public:
-    QString path() const { return m_dir.path() + QLatin1Char('/'); }
-    QString ini() const { return path() + QStringLiteral("DruckKorvel.ini"); }
-    void write(const std::string& bytes) const {
-        ASSERT_TRUE(toolkit::writeFileAtomic(ini(), bytes));
-    }
-    std::vector<std::string> lines() const { return toolkit::readLines(ini()).lines; }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 // A valid settings text for the given port and bit rate.
 std::string settingsText(int port, TBaudrate rate) {
@@ -58,18 +45,27 @@ std::string settingsText(int port, TBaudrate rate) {
 
 } // namespace
 
-TEST(CaptureOptions, TheNextStartRestoresWhatTheLastSaveKept) {
-    Folder folder;
+// The window tests' fixture, with the settings file in its program folder.
+class CaptureOptions : public capturetest::CaptureWindowTest {
+protected:
+    QString ini() const { return path(QStringLiteral("DruckKorvel.ini")); }
+    void writeIni(const std::string& bytes) const {
+        ASSERT_TRUE(toolkit::writeFileAtomic(ini(), bytes));
+    }
+    std::vector<std::string> iniLines() const { return toolkit::readLines(ini()).lines; }
+};
+
+TEST_F(CaptureOptions, TheNextStartRestoresWhatTheLastSaveKept) {
     {
-        TForm1 f(nullptr, folder.path());
-        EXPECT_EQ(f.AVerz, folder.path());
+        TForm1 f(nullptr, folder());
+        EXPECT_EQ(f.AVerz, folder());
         f.move(40, -12);
         f.resize(500, f.height());
         f.MaxLines = 777;
         f.Serial1.setBaudrate(TBaudrate::br_019200);
         ASSERT_TRUE(f.SaveSettings());
     }
-    const std::vector<std::string> lines = folder.lines();
+    const std::vector<std::string> lines = iniLines();
     ASSERT_EQ(lines.size(), 5u);
     TSerial probe;
     const TSerialSettings stored = probe.TextToSettings(lines[0]);
@@ -77,9 +73,9 @@ TEST(CaptureOptions, TheNextStartRestoresWhatTheLastSaveKept) {
     EXPECT_EQ(stored.Baudrate, static_cast<std::uint8_t>(TBaudrate::br_019200));
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()),
               (std::vector<std::string>{"-12", "40", "500", "777"}));
-    EXPECT_EQ(toolkit::readAll(folder.ini(), 4096)->substr(91, 2), "\r\n");
+    EXPECT_EQ(toolkit::readAll(ini(), 4096)->substr(91, 2), "\r\n");
 
-    TForm1 f(nullptr, folder.path());
+    TForm1 f(nullptr, folder());
     EXPECT_EQ(f.pos(), QPoint(40, -12));
     EXPECT_EQ(f.width(), 500);
     EXPECT_EQ(f.MaxLines, 777);
@@ -88,22 +84,20 @@ TEST(CaptureOptions, TheNextStartRestoresWhatTheLastSaveKept) {
 
     // A width no screen can show is brought within the desktop, a place no screen shows onto
     // the primary screen.
-    folder.write(lines[0] + "\r\n0\r\n0\r\n2000000000\r\n800\r\n");
-    EXPECT_LE(TForm1(nullptr, folder.path()).width(), 20000);
-    folder.write(lines[0] + "\r\n-30000\r\n50000\r\n400\r\n800\r\n");
+    writeIni(lines[0] + "\r\n0\r\n0\r\n2000000000\r\n800\r\n");
+    EXPECT_LE(TForm1(nullptr, folder()).width(), 20000);
+    writeIni(lines[0] + "\r\n-30000\r\n50000\r\n400\r\n800\r\n");
     const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(primary.contains(TForm1(nullptr, folder.path()).pos()));
+    EXPECT_TRUE(primary.contains(TForm1(nullptr, folder()).pos()));
 }
 
-TEST(CaptureOptions, APlaceLineThatIsNoIntegerEndsTheStartUpStep) {
-    toolkit::ScriptedDialogs dialogs;
-    Folder folder;
+TEST_F(CaptureOptions, APlaceLineThatIsNoIntegerEndsTheStartUpStep) {
     // One line: the port settings are applied, then the empty line 2 is refused.
-    folder.write(settingsText(1, TBaudrate::br_019200) + "\r\n");
+    writeIni(settingsText(1, TBaudrate::br_019200) + "\r\n");
     {
-        TForm1 f(nullptr, folder.path());
+        TForm1 f(nullptr, folder());
         EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_019200);
-        EXPECT_EQ(dialogs.messages(), QStringList{"'' ist kein gültiger Integerwert"});
+        EXPECT_EQ(dialogs().messages(), QStringList{"'' ist kein gültiger Integerwert"});
         EXPECT_EQ(f.width(), 330);
         EXPECT_EQ(f.panelText(5), QString()); // the step ended before the line limit
         EXPECT_EQ(f.MaxLines, 12000);
@@ -112,41 +106,39 @@ TEST(CaptureOptions, APlaceLineThatIsNoIntegerEndsTheStartUpStep) {
     // place lines still count until the first that is no integer.
     std::string damaged = settingsText(1, TBaudrate::br_019200);
     damaged[8] = damaged[8] == '9' ? '8' : '9';
-    folder.write(damaged + "\r\n25\r\nlinks\r\n600\r\n900\r\n");
-    dialogs.shown.clear();
+    writeIni(damaged + "\r\n25\r\nlinks\r\n600\r\n900\r\n");
+    dialogs().shown.clear();
     {
-        TForm1 f(nullptr, folder.path());
+        TForm1 f(nullptr, folder());
         EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_009600);
         EXPECT_EQ(f.pos().y(), 25);
         EXPECT_EQ(f.width(), 330);
-        EXPECT_EQ(dialogs.messages(), QStringList{"'links' ist kein gültiger Integerwert"});
+        EXPECT_EQ(dialogs().messages(), QStringList{"'links' ist kein gültiger Integerwert"});
     }
     // Another program's binary file: one message, the defaults stay.
     std::string binary;
     for (int i = 0; i < 70000; ++i) {
         binary += static_cast<char>((i * 7919) % 251 + 1);
     }
-    folder.write(binary);
-    dialogs.shown.clear();
-    TForm1 f(nullptr, folder.path());
-    EXPECT_EQ(dialogs.messages().size(), 1);
+    writeIni(binary);
+    dialogs().shown.clear();
+    TForm1 f(nullptr, folder());
+    EXPECT_EQ(dialogs().messages().size(), 1);
     EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_009600);
     EXPECT_EQ(f.MaxLines, 12000);
 }
 
-TEST(CaptureOptions, LineLimitBoxBoundsTheAnswerAndTheFileWaitsForTheNextSave) {
-    toolkit::ScriptedDialogs dialogs;
-    Folder folder;
-    folder.write(settingsText(1, TBaudrate::br_009600) + "\r\n0\r\n0\r\n330\r\n100\r\n");
-    TForm1 f(nullptr, folder.path());
+TEST_F(CaptureOptions, LineLimitBoxBoundsTheAnswerAndTheFileWaitsForTheNextSave) {
+    writeIni(settingsText(1, TBaudrate::br_009600) + "\r\n0\r\n0\r\n330\r\n100\r\n");
+    TForm1 f(nullptr, folder());
     ASSERT_EQ(f.MaxLines, 100);
-    dialogs.inputAnswers = {std::nullopt, QStringLiteral("50000"), QStringLiteral("100"),
-                            QStringLiteral("zehn"), QStringLiteral("800")};
+    dialogs().inputAnswers = {std::nullopt, QStringLiteral("50000"), QStringLiteral("100"),
+                              QStringLiteral("zehn"), QStringLiteral("800")};
     f.Speicher1Click(); // cancelled: the proposed 100, within the bounds
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Max. Zeilenanzahl"));
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("Max.=32000, stadard=12000, min.=500"));
-    EXPECT_EQ(dialogs.lastInputValue, QStringLiteral("100"));
+    ASSERT_EQ(dialogs().shown.size(), 1u);
+    EXPECT_EQ(dialogs().shown[0].caption, QStringLiteral("Max. Zeilenanzahl"));
+    EXPECT_EQ(dialogs().shown[0].text, QStringLiteral("Max.=32000, stadard=12000, min.=500"));
+    EXPECT_EQ(dialogs().lastInputValue, QStringLiteral("100"));
     EXPECT_EQ(f.MaxLines, 500);
     EXPECT_EQ(f.panelText(5), QStringLiteral("max.Zeilen=500"));
     const int expected[] = {32000, 500, 12000, 800};
@@ -154,21 +146,21 @@ TEST(CaptureOptions, LineLimitBoxBoundsTheAnswerAndTheFileWaitsForTheNextSave) {
         f.Speicher1Click();
         EXPECT_EQ(f.MaxLines, want);
     }
-    EXPECT_EQ(dialogs.lastInputValue, QStringLiteral("12000"));
+    EXPECT_EQ(dialogs().lastInputValue, QStringLiteral("12000"));
     EXPECT_EQ(f.panelText(5), QStringLiteral("max.Zeilen=800"));
     // The box changes the file only at the next save; a close-box exit keeps the old limit.
-    EXPECT_EQ(folder.lines().at(4), "100");
+    EXPECT_EQ(iniLines().at(4), "100");
     f.show();
     EXPECT_TRUE(f.close());
-    EXPECT_EQ(TForm1(nullptr, folder.path()).MaxLines, 100);
+    EXPECT_EQ(TForm1(nullptr, folder()).MaxLines, 100);
     ASSERT_TRUE(f.SaveSettings());
-    EXPECT_EQ(folder.lines().at(4), "800");
+    EXPECT_EQ(iniLines().at(4), "800");
 }
 
 // The start-up step runs while the registry knows COM1 to COM4 only; the program registers
 // ports up to COM8 after it. A port above 4 chosen in the dialog is therefore stored but not
 // restored. Only a confirmed dialog writes the file.
-TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
+TEST_F(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
     testsupport::PortFolder ports;
     for (int n = 1; n <= 9; ++n) {
         ports.hide(n);
@@ -178,18 +170,17 @@ TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
     testsupport::PtyPort com6(ports, 6);
     TCOMManager registry; // as at program start: COM1 to COM4 probed
     TCOMManager* previous = installCOMManager(&registry);
-    Folder folder;
-    folder.write(settingsText(6, TBaudrate::br_009600) + "\r\n0\r\n0\r\n330\r\n12000\r\n");
+    writeIni(settingsText(6, TBaudrate::br_009600) + "\r\n0\r\n0\r\n330\r\n12000\r\n");
     {
-        TForm1 f(nullptr, folder.path());
+        TForm1 f(nullptr, folder());
         EXPECT_EQ(f.Serial1.COMPort(), 2); // the first registered port, as loaded
         EXPECT_EQ(f.panelText(0), QStringLiteral(" com: 2"));
         registry.ScanPorts(8);
-        const std::string before = toolkit::readAll(folder.ini(), 4096).value();
+        const std::string before = toolkit::readAll(ini(), 4096).value();
         auto ran = testsupport::onNextSettingsDialog(testsupport::pressAbbrechen());
         f.Schnittstelle1Click();
         ASSERT_TRUE(*ran);
-        EXPECT_EQ(toolkit::readAll(folder.ini(), 4096).value(), before);
+        EXPECT_EQ(toolkit::readAll(ini(), 4096).value(), before);
         ran = testsupport::onNextSettingsDialog(testsupport::confirmWith("COM3", "19200"));
         f.Schnittstelle1Click();
         ASSERT_TRUE(*ran);
@@ -200,7 +191,7 @@ TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
     TCOMManager second;
     installCOMManager(&second);
     {
-        TForm1 f(nullptr, folder.path());
+        TForm1 f(nullptr, folder());
         EXPECT_EQ(f.Serial1.COMPort(), 3);
         EXPECT_EQ(f.Serial1.Baudrate(), TBaudrate::br_019200);
         second.ScanPorts(8);
@@ -208,20 +199,32 @@ TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
         f.Schnittstelle1Click();
         ASSERT_TRUE(*ran);
         TSerial probe;
-        EXPECT_EQ(probe.TextToSettings(folder.lines().at(0)).COMPort, 6);
+        EXPECT_EQ(probe.TextToSettings(iniLines().at(0)).COMPort, 6);
     }
     TCOMManager third;
     installCOMManager(&third);
-    EXPECT_EQ(TForm1(nullptr, folder.path()).Serial1.COMPort(), 2);
+    EXPECT_EQ(TForm1(nullptr, folder()).Serial1.COMPort(), 2);
     installCOMManager(previous);
 }
 
-TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
-    toolkit::ScriptedDialogs dialogs;
+// The program's own start-up: a port at COM7 is known only after it, the customer window waits
+// hidden, and the main window's end is the end of the event loop.
+TEST_F(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
     toolkit::setUpApplication(QStringLiteral("DruckKorvel"), QStringLiteral("DruckKorvel"));
-    Folder folder;
-    TForm1 f(nullptr, folder.path());
-    f.createCustomerWindow();
+    testsupport::PortFolder ports;
+    for (int n = 1; n <= 9; ++n) {
+        ports.hide(n);
+    }
+    testsupport::PtyPort com7(ports, 7);
+    TCOMManager registry;
+    TCOMManager* previous = installCOMManager(&registry);
+    const std::unique_ptr<TForm1> started = printcapture::startDruckKorvel(folder());
+    TForm1& f = *started;
+    EXPECT_TRUE(registry.HasPort(7));
+    EXPECT_EQ(toolkit::helpFile(), QStringLiteral("HilfeDruckKorvel.chm"));
+    ASSERT_NE(f.Form3, nullptr);
+    EXPECT_FALSE(f.Form3->isVisible());
+    EXPECT_NE(f.findChild<serialqt::DeviceChangeNotifier*>(), nullptr);
     // Nothing is appended to a caption by the application.
     EXPECT_EQ(testsupport::shownCaption(f), QStringLiteral("DruckKorvel"));
     EXPECT_EQ(testsupport::shownCaption(*f.Form3), QStringLiteral("DruckKorvel"));
@@ -243,7 +246,6 @@ TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
     QStringList asked;
     const toolkit::HelpOpener before =
         toolkit::setHelpOpener([&](const QString& topic) { asked << topic; });
-    toolkit::setHelpFile(QStringLiteral("HilfeDruckKorvel.chm"));
     f.verwenden1->trigger();
     f.Komponenten1->trigger();
     toolkit::setHelpOpener(before);
@@ -251,25 +253,29 @@ TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
                                   "HilfeDruckKorvel.chm::Informationen.htm"}));
 
     f.ber1->trigger();
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages()[0].startsWith(QStringLiteral("DruckKorvel")));
+    ASSERT_EQ(dialogs().messages().size(), 1);
+    EXPECT_TRUE(dialogs().messages()[0].startsWith(QStringLiteral("DruckKorvel")));
+
+    f.show();
+    QTimer::singleShot(0, &f, [&f] { f.close(); });
+    QTimer hang; // the loop would otherwise wait for ever
+    hang.setSingleShot(true);
+    QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    hang.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    installCOMManager(previous);
 }
 
 // Pictures for a person to look at, only when asked for (KORVEL_SHOTS names the folder): the
 // window with each menu open, and the line-limit box as the program shows it.
-TEST(CaptureOptions, Screenshots) {
+TEST_F(CaptureOptions, Screenshots) {
     const QString shots = qEnvironmentVariable("KORVEL_SHOTS");
     if (shots.isEmpty()) {
         GTEST_SKIP() << "set KORVEL_SHOTS to a folder";
     }
     QDir().mkpath(shots);
-    QTranslator german; // as the program: "Abbrechen", not "Cancel"
-    if (german.load(QStringLiteral("qtbase_de"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&german);
-    }
-    Folder folder;
-    TForm1 f(nullptr, folder.path());
+    toolkit::loadGermanQtTranslation(); // as the program: "Abbrechen", not "Cancel"
+    TForm1 f(nullptr, folder());
     f.show();
     f.RichEdit1->appendEntry(QStringLiteral("0****  Start Aufzeichnung 14:05:09"), {});
     capturetest::runEvents(100);

@@ -1,10 +1,10 @@
 // The capture window without a port: start-up state, the poll, styles, markers, the trim,
 // clearing and the context menu. Received bytes are put into ReceiveBuffer as a read would.
 #include "capture_test_env.h"
-#include "printcapture/CaptureWindow.h"
+#include "printcapture/TForm1.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/Win1252.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,26 +18,14 @@
 
 using printcapture::TForm1;
 
+using CaptureWindow = capturetest::CaptureWindowTest;
+
 namespace {
 
 using capturetest::menuTexts;
 
-QString w(const char* win1252) {
-    return toolkit::fromWin1252(win1252);
-}
-
-// An empty line has no text fragment; its format is the block's.
-QTextCharFormat formatOf(const TForm1& f, int line) {
-    const QTextBlock block = f.RichEdit1->document()->findBlockByNumber(line);
-    return block.length() > 1 ? block.begin().fragment().charFormat() : block.charFormat();
-}
-
 char styleOf(const TForm1& f, int line) {
-    const QTextCharFormat c = formatOf(f, line);
-    if (c.fontItalic()) {
-        return 'i';
-    }
-    return c.fontWeight() == QFont::Bold ? 'b' : 'r';
+    return capturetest::styleOfBlock(f.RichEdit1->document()->findBlockByNumber(line));
 }
 
 QString lineText(const TForm1& f, int line) {
@@ -50,8 +38,8 @@ void receive(TForm1& f, const std::string& bytes) {
 
 } // namespace
 
-TEST(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
-    TForm1 f;
+TEST_F(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
+    TForm1& f = window();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("DruckKorvel"));
     EXPECT_EQ(f.width(), 330);
 #ifdef _WIN32
@@ -87,22 +75,20 @@ TEST(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
     for (const QAction* menu : f.menuBar()->actions()) {
         bar << menu->text() + QStringLiteral(": ") + menuTexts(menu->menu()).join(QLatin1Char('|'));
     }
-    EXPECT_EQ(bar, (QStringList{w("Datei: Speichern unter|\xD6"
-                                  "ffnen|-|Anzeige l\xF6schen|-|"
-                                  "Start|Stop|-|Beenden"),
-                                "Exportieren: als RFT-Datei  [*.rtf]",
-                                "Optionen: Schnittstelle|Kundeninfo|Speicher",
-                                w("Hilfe: verwenden|\xFC"
-                                  "ber|Komponenten")}));
+    EXPECT_EQ(bar,
+              (QStringList{"Datei: Speichern unter|Öffnen|-|Anzeige löschen|-|Start|Stop|-|Beenden",
+                           "Exportieren: als RFT-Datei  [*.rtf]",
+                           "Optionen: Schnittstelle|Kundeninfo|Speicher",
+                           "Hilfe: verwenden|über|Komponenten"}));
     EXPECT_TRUE(f.Exportieren1->menuAction()->isEnabled());
     EXPECT_EQ(f.Start1->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_EQ(f.Stop1->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(f.Beenden1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F1));
     EXPECT_EQ(menuTexts(f.PopupMenu1),
-              (QStringList{"Kopieren", "-", w("Alles L\xF6schen"), "-", "Alles Markieren"}));
+              (QStringList{"Kopieren", "-", "Alles Löschen", "-", "Alles Markieren"}));
     const QToolButton* buttons[] = {f.SpeedButton1, f.SpeedButton2, f.SpeedButton3, f.SpeedButton4};
-    const QStringList texts{"Start", "Stop", w("L\xF6schen"), "Beenden"};
-    const QStringList hints{"Start", "Stop", w("L\xF6schen"), ""};
+    const QStringList texts{"Start", "Stop", "Löschen", "Beenden"};
+    const QStringList hints{"Start", "Stop", "Löschen", ""};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(buttons[i]->text(), texts[i]);
         EXPECT_EQ(buttons[i]->toolTip(), hints[i]);
@@ -111,8 +97,8 @@ TEST(CaptureWindow, StartsIdleWithItsPanelsMenusAndToolbar) {
     }
 }
 
-TEST(CaptureWindow, EachPollShowsOneLineAndCountsTheRest) {
-    TForm1 f;
+TEST_F(CaptureWindow, EachPollShowsOneLineAndCountsTheRest) {
+    TForm1& f = window();
     receive(f, "ABC\x0A\x0D"
                "DEF\x0A\x0D");
     f.Timer1Timer();
@@ -146,8 +132,8 @@ TEST(CaptureWindow, EachPollShowsOneLineAndCountsTheRest) {
     EXPECT_EQ(f.panelText(3), QStringLiteral(" P: 18"));
 }
 
-TEST(CaptureWindow, StyleFollowsTheFirstByteAndStaysForShortLines) {
-    TForm1 f;
+TEST_F(CaptureWindow, StyleFollowsTheFirstByteAndStaysForShortLines) {
+    TForm1& f = window();
     receive(f, " eingerueckt\x0A\x0D"   // regular
                "\x8Enderung\x0A\x0D"    // Ä: bold
                "-\x0A\x0D"              // one character: stays bold
@@ -158,8 +144,8 @@ TEST(CaptureWindow, StyleFollowsTheFirstByteAndStaysForShortLines) {
     for (int i = 0; i < 7; ++i) {
         f.Timer1Timer();
     }
-    EXPECT_EQ(lineText(f, 1), w("\xC4nderung"));
-    EXPECT_EQ(lineText(f, 4), w("  \xFC\xE4"));
+    EXPECT_EQ(lineText(f, 1), QStringLiteral("Änderung"));
+    EXPECT_EQ(lineText(f, 4), QStringLiteral("  üä"));
     QString styles;
     for (int i = 0; i < 7; ++i) {
         styles += QLatin1Char(styleOf(f, i));
@@ -168,19 +154,18 @@ TEST(CaptureWindow, StyleFollowsTheFirstByteAndStaysForShortLines) {
     EXPECT_EQ(f.currentStyle(), printcapture::LineStyle::Bold);
 }
 
-TEST(CaptureWindow, PortThatWillNotOpenGivesTheMessageAndNoMarker) {
-    toolkit::ScriptedDialogs dialogs;
-    TForm1 f;
+TEST_F(CaptureWindow, PortThatWillNotOpenGivesTheMessageAndNoMarker) {
+    TForm1& f = window();
     f.Start1Click();
-    EXPECT_EQ(dialogs.messages(), QStringList{"Serielle Schnittstelle am PC nicht bereit"});
+    EXPECT_EQ(dialogs().messages(), QStringList{"Serielle Schnittstelle am PC nicht bereit"});
     EXPECT_EQ(f.RichEdit1->lineCount(), 0);
     EXPECT_FALSE(f.Timer1->isActive());
     EXPECT_FALSE(f.Timer2->isActive());
     EXPECT_EQ(f.panelText(1), QStringLiteral(" inaktiv"));
 }
 
-TEST(CaptureWindow, StopWhileIdleWritesTheEndMarkerInItalic) {
-    TForm1 f;
+TEST_F(CaptureWindow, StopWhileIdleWritesTheEndMarkerInItalic) {
+    TForm1& f = window();
     receive(f, "Melder\x0A\x0D");
     f.Timer1Timer(); // bold is now the current style
     f.Stop1Click();
@@ -196,8 +181,8 @@ TEST(CaptureWindow, StopWhileIdleWritesTheEndMarkerInItalic) {
     EXPECT_EQ(f.ReceiveBuffer.size(), 4u);
 }
 
-TEST(CaptureWindow, KeepAliveTrimsOnlyAboveTheLineLimit) {
-    TForm1 f;
+TEST_F(CaptureWindow, KeepAliveTrimsOnlyAboveTheLineLimit) {
+    TForm1& f = window();
     f.MaxLines = 500;
     for (int i = 0; i < 500; ++i) {
         f.RichEdit1->appendEntry(QString::number(i), {});
@@ -216,8 +201,8 @@ TEST(CaptureWindow, KeepAliveTrimsOnlyAboveTheLineLimit) {
 
 // At the bound (a small one here, so the test stays quick) a received line or a marker deletes
 // only the oldest lines it needs.
-TEST(CaptureWindow, AFullDisplayMakesRoomInsteadOfDroppingTheLine) {
-    TForm1 f;
+TEST_F(CaptureWindow, AFullDisplayMakesRoomInsteadOfDroppingTheLine) {
+    TForm1& f = window();
     f.RichEdit1->setTextLimit(100000);
     const QString filler(99, QLatin1Char('x')); // 100 characters with the line end
     for (int i = 0; i < 1000; ++i) {
@@ -238,29 +223,29 @@ TEST(CaptureWindow, AFullDisplayMakesRoomInsteadOfDroppingTheLine) {
     EXPECT_TRUE(lineText(f, f.RichEdit1->lineCount() - 1).startsWith(QStringLiteral("0****")));
 }
 
-TEST(CaptureWindow, ClearingAsksFirstAndKeepsTheReceiveBuffer) {
-    toolkit::ScriptedDialogs dialogs;
-    TForm1 f;
+TEST_F(CaptureWindow, ClearingAsksFirstAndKeepsTheReceiveBuffer) {
+    TForm1& f = window();
     f.RichEdit1->appendEntry(QStringLiteral("Zeile"), {});
     receive(f, "wartet");
-    dialogs.confirmAnswers = {false, true};
+    dialogs().confirmAnswers = {false, true};
     f.SpeedButton3Click();
     EXPECT_EQ(f.RichEdit1->lineCount(), 1);
     f.lschen1Click();
     EXPECT_EQ(f.RichEdit1->lineCount(), 0);
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("confirm"));
-    EXPECT_EQ(dialogs.shown[0].text, w("Inhalt des Anzeigefensters wirklich l\xF6schen ?"));
+    ASSERT_EQ(dialogs().shown.size(), 2u);
+    EXPECT_EQ(dialogs().shown[0].kind, QStringLiteral("confirm"));
+    EXPECT_EQ(dialogs().shown[0].text,
+              QStringLiteral("Inhalt des Anzeigefensters wirklich löschen ?"));
 
     f.RichEdit1->appendEntry(QStringLiteral("Zeile"), {});
     f.Lschen2Click();
     EXPECT_EQ(f.RichEdit1->lineCount(), 0);
-    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs().shown.size(), 2u);
     EXPECT_EQ(f.ReceiveBuffer.size(), 6u);
 }
 
-TEST(CaptureWindow, CopyIsOfferedOnlyWithASelection) {
-    TForm1 f;
+TEST_F(CaptureWindow, CopyIsOfferedOnlyWithASelection) {
+    TForm1& f = window();
     f.RichEdit1->appendEntry(QStringLiteral("Melder 1"), {});
     f.PopupMenu1Popup();
     EXPECT_FALSE(f.Kopieren1->isEnabled());
@@ -272,8 +257,8 @@ TEST(CaptureWindow, CopyIsOfferedOnlyWithASelection) {
 
 // Every line taken from ReceiveBuffer is a line of the display, also a blank one that arrives
 // right after the display was emptied.
-TEST(CaptureWindow, ABlankLineIntoAnEmptyDisplayIsCounted) {
-    TForm1 f;
+TEST_F(CaptureWindow, ABlankLineIntoAnEmptyDisplayIsCounted) {
+    TForm1& f = window();
     f.RichEdit1->appendEntry(QStringLiteral("alt"), {});
     f.Lschen2Click();
     receive(f, "\x0A\x0D"

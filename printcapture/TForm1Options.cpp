@@ -1,6 +1,6 @@
 // The capture window's life around the recording: the settings file, the options "Schnittstelle"
 // and "Speicher", help and about, and the exit that keeps what was captured.
-#include "CaptureWindow.h"
+#include "TForm1.h"
 
 #include "CaptureFiles.h"
 #include "SettingsFile.h"
@@ -38,23 +38,6 @@ int widestWindow() {
 }
 
 } // namespace
-
-void TForm1::createOptionsMenu() {
-    Optionen1 = menuBar()->addMenu(QStringLiteral("Optionen"));
-    Schnittstelle1 =
-        Optionen1->addAction(QStringLiteral("Schnittstelle"), this, &TForm1::Schnittstelle1Click);
-    // "Kundeninfo" goes between "Schnittstelle" and "Speicher".
-    Speicher1 = Optionen1->addAction(QStringLiteral("Speicher"), this, &TForm1::Speicher1Click);
-}
-
-void TForm1::createHelpMenu() {
-    Hilfe1 = menuBar()->addMenu(QStringLiteral("Hilfe"));
-    verwenden1 = Hilfe1->addAction(QStringLiteral("verwenden"), this, &TForm1::verwenden1Click);
-    verwenden1->setShortcut(QKeySequence(Qt::Key_F1));
-    ber1 = Hilfe1->addAction(QStringLiteral("über"), this, &TForm1::ber1Click);
-    Komponenten1 =
-        Hilfe1->addAction(QStringLiteral("Komponenten"), this, &TForm1::Komponenten1Click);
-}
 
 // Applies the settings file; false when a line of the window place is no integer, which ends
 // the start-up step after the message.
@@ -96,7 +79,7 @@ bool TForm1::SaveSettings() {
     const std::string text = Serial1.SettingsToText(Serial1.GetSettings());
     const QString path = dataFolder() + kSettingsFile;
     if (!toolkit::writeFileAtomic(path, composeSettingsFile(text, place, MaxLines))) {
-        toolkit::dialogs().message(this, cannotCreateMessage(path), {},
+        toolkit::dialogs().message(this, toolkit::cannotWriteText(path), {},
                                    toolkit::Dialogs::Icon::Error);
         return false;
     }
@@ -161,7 +144,7 @@ bool TForm1::writeProtocol() {
     const std::string rtf = toolkit::rtfFromLines(
         toolkit::rtfLinesFromDocument(*RichEdit1->document()), {QStringLiteral("Courier New"), 9});
     if (!toolkit::writeFileAtomic(path, rtf)) {
-        toolkit::dialogs().message(this, cannotCreateMessage(path), {},
+        toolkit::dialogs().message(this, toolkit::cannotWriteText(path), {},
                                    toolkit::Dialogs::Icon::Error);
         return false;
     }

@@ -1,11 +1,12 @@
-#include "CaptureWindow.h"
+// The capture window's construction: its controls, the menu bar and toolbar in one place, the
+// timers, and the start-up step that applies the settings file.
+#include "TForm1.h"
 
 #include "ToolbarIcons.h"
 #include "serial/StoredLayout.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
-#include "toolkit/Win1252.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTime>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -22,20 +22,9 @@ namespace printcapture {
 
 namespace {
 
-constexpr char kDC1[] = "\x11";
-constexpr char kDC3[] = "\x13";
 constexpr std::array<int, 6> kPanelWidths = {50, 50, 60, 60, 50, 100};
 
-QString tr8(const char* win1252) {
-    return toolkit::fromWin1252(win1252);
-}
-
 } // namespace
-
-// The long time format of the German system settings.
-std::string TForm1::timeNow() {
-    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toStdString();
-}
 
 TForm1::TForm1(QWidget* parent, const QString& programFolder)
     : QMainWindow(parent), AVerz(programFolder) {
@@ -73,7 +62,7 @@ void TForm1::createDisplay() {
     PopupMenu1 = new QMenu(this);
     Kopieren1 = PopupMenu1->addAction(QStringLiteral("Kopieren"), this, &TForm1::Kopieren1Click);
     PopupMenu1->addSeparator();
-    Lschen2 = PopupMenu1->addAction(tr8("Alles L\xF6schen"), this, &TForm1::Lschen2Click);
+    Lschen2 = PopupMenu1->addAction(QStringLiteral("Alles Löschen"), this, &TForm1::Lschen2Click);
     PopupMenu1->addSeparator();
     AllesMarkieren1 = PopupMenu1->addAction(QStringLiteral("Alles Markieren"), this,
                                             &TForm1::AllesMarkieren1Click);
@@ -103,16 +92,20 @@ void TForm1::createToolBar() {
                        &TForm1::SpeedButton1Click);
     SpeedButton2 = add(ToolbarPicture::Stop, QStringLiteral("Stop"), QStringLiteral("Stop"),
                        &TForm1::SpeedButton2Click);
-    SpeedButton3 = add(ToolbarPicture::Clear, tr8("L\xF6schen"), tr8("L\xF6schen"),
+    SpeedButton3 = add(ToolbarPicture::Clear, QStringLiteral("Löschen"), QStringLiteral("Löschen"),
                        &TForm1::SpeedButton3Click);
     SpeedButton4 =
         add(ToolbarPicture::Exit, QStringLiteral("Beenden"), QString(), &TForm1::SpeedButton4Click);
 }
 
+// The whole menu bar in one place: "Datei", "Exportieren", "Optionen", "Hilfe".
 void TForm1::createMenus() {
     Datei1 = menuBar()->addMenu(QStringLiteral("Datei"));
-    createFileMenuItems();
-    lschen1 = Datei1->addAction(tr8("Anzeige l\xF6schen"), this, &TForm1::lschen1Click);
+    Speichern2 =
+        Datei1->addAction(QStringLiteral("Speichern unter"), this, &TForm1::Speichern2Click);
+    ffnen1 = Datei1->addAction(QStringLiteral("Öffnen"), this, &TForm1::ffnen1Click);
+    Datei1->addSeparator();
+    lschen1 = Datei1->addAction(QStringLiteral("Anzeige löschen"), this, &TForm1::lschen1Click);
     Datei1->addSeparator();
     Start1 = Datei1->addAction(QStringLiteral("Start"), this, &TForm1::Start1Click);
     Start1->setShortcut(QKeySequence(Qt::Key_F3));
@@ -121,10 +114,25 @@ void TForm1::createMenus() {
     Datei1->addSeparator();
     Beenden1 = Datei1->addAction(QStringLiteral("Beenden"), this, &TForm1::Beenden1Click);
     Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
-    createExportMenu();
-    createOptionsMenu();
-    addCustomerInfoItem();
-    createHelpMenu();
+
+    // Enabled only while the port is closed (UpdateStatus).
+    Exportieren1 = menuBar()->addMenu(QStringLiteral("Exportieren"));
+    alsMitschnittimrtf1 = Exportieren1->addAction(QStringLiteral("als RFT-Datei  [*.rtf]"), this,
+                                                  &TForm1::alsMitschnittimrtf1Click);
+    Exportieren1->menuAction()->setEnabled(false);
+
+    Optionen1 = menuBar()->addMenu(QStringLiteral("Optionen"));
+    Schnittstelle1 =
+        Optionen1->addAction(QStringLiteral("Schnittstelle"), this, &TForm1::Schnittstelle1Click);
+    PDF1 = Optionen1->addAction(QStringLiteral("Kundeninfo"), this, &TForm1::PDF1Click);
+    Speicher1 = Optionen1->addAction(QStringLiteral("Speicher"), this, &TForm1::Speicher1Click);
+
+    Hilfe1 = menuBar()->addMenu(QStringLiteral("Hilfe"));
+    verwenden1 = Hilfe1->addAction(QStringLiteral("verwenden"), this, &TForm1::verwenden1Click);
+    verwenden1->setShortcut(QKeySequence(Qt::Key_F1));
+    ber1 = Hilfe1->addAction(QStringLiteral("über"), this, &TForm1::ber1Click);
+    Komponenten1 =
+        Hilfe1->addAction(QStringLiteral("Komponenten"), this, &TForm1::Komponenten1Click);
 }
 
 void TForm1::createStatusBar() {
@@ -197,161 +205,6 @@ void TForm1::UpdateStatus() {
     Exportieren1->menuAction()->setEnabled(!Serial1.Active());
     RichEdit1->setPalette(pal);
     Schnittstelle1->setEnabled(!Serial1.Active());
-}
-
-std::string TForm1::ConvertLine(const std::string& line) const {
-    return convertLine(line);
-}
-
-QTextCharFormat TForm1::formatFor(LineStyle style) const {
-    QTextCharFormat f;
-    f.setFontWeight(style == LineStyle::Bold ? QFont::Bold : QFont::Normal);
-    f.setFontItalic(style == LineStyle::Italic);
-    return f;
-}
-
-void TForm1::appendLine(const std::string& win1252) {
-    appendMakingRoom(*RichEdit1, toolkit::fromWin1252(win1252), formatFor(m_currentStyle));
-}
-
-void TForm1::appendMarker(const std::string& marker) {
-    setCurrentStyle(LineStyle::Italic);
-    appendLine(marker);
-    recordLine(marker);
-    flushRecording();
-    setCurrentStyle(LineStyle::Regular);
-}
-
-void TForm1::Start1Click() {
-    Serial1.setActive(true);
-    if (Serial1.Active()) {
-        // A second start must not restart the timers, or pressed often enough the keep-alive
-        // and the trim would never come.
-        if (!Timer1->isActive()) {
-            Timer1->start();
-        }
-        Serial1.WriteString(kDC1);
-        if (!Timer2->isActive()) {
-            Timer2->start();
-        }
-        endWait();
-        beginRecording();
-        appendMarker(startMarker(timeNow()));
-    } else {
-        toolkit::dialogs().message(this,
-                                   QStringLiteral("Serielle Schnittstelle am PC nicht bereit"));
-        Timer1->stop();
-        Timer2->stop();
-    }
-    UpdateStatus();
-}
-
-void TForm1::Stop1Click() {
-    Serial1.WriteString(kDC3);
-    Serial1.setActive(false);
-    Timer1->stop();
-    Timer2->stop();
-    endWait();
-    appendMarker(endMarker(timeNow()));
-    endRecording();
-    UpdateStatus();
-}
-
-void TForm1::showReceivedLine(const std::string& line) {
-    const std::string converted = ConvertLine(line);
-    if (const std::optional<LineStyle> style = styleForLine(converted)) {
-        setCurrentStyle(*style);
-    }
-    appendLine(converted);
-    recordLine(converted);
-    m_unsaved = true;
-}
-
-// One line per poll; more only while the backlog is over its bound, so memory stays bounded.
-void TForm1::Timer1Timer() {
-    ReceiveBuffer.append(Serial1.ReadString());
-    bool added = false;
-    if (std::optional<std::string> line = ReceiveBuffer.takeLine()) {
-        showReceivedLine(*line);
-        added = true;
-    }
-    while (ReceiveBuffer.overBound()) {
-        std::optional<std::string> line = ReceiveBuffer.takeLine();
-        if (!line) {
-            break;
-        }
-        showReceivedLine(*line);
-    }
-    if (added) {
-        flushRecording(); // a killed program loses nothing that a poll showed
-    }
-    showCounts();
-}
-
-// The status bar's waiting bytes and display lines.
-void TForm1::showCounts() {
-    setPanel(3, QStringLiteral(" P: ") + QString::number(ReceiveBuffer.size()));
-    setPanel(2, QStringLiteral(" Z: ") + QString::number(RichEdit1->lineCount()));
-}
-
-void TForm1::Timer2Timer() {
-    Serial1.WriteString(kDC1);
-    syncRecording(); // a power cut loses at most the lines of one keep-alive period
-    if (RichEdit1->lineCount() > MaxLines) {
-        RichEdit1->deleteFirstLines(trimBlock(MaxLines));
-        // Brings the insertion point, and with it the view, to the end.
-        if (RichEdit1->appendEntry(QStringLiteral(" "), formatFor(m_currentStyle))) {
-            RichEdit1->deleteLastLine();
-        }
-        RichEdit1->scrollToEnd();
-    }
-}
-
-void TForm1::SpeedButton1Click() {
-    Start1Click();
-}
-
-void TForm1::SpeedButton2Click() {
-    Stop1Click();
-}
-
-void TForm1::SpeedButton3Click() {
-    if (toolkit::dialogs().confirm(this, tr8("Inhalt des Anzeigefensters wirklich l\xF6schen ?"))) {
-        clearDisplay();
-    }
-}
-
-void TForm1::SpeedButton4Click() {
-    Beenden1Click();
-}
-
-void TForm1::lschen1Click() {
-    SpeedButton3Click();
-}
-
-void TForm1::Lschen2Click() {
-    clearDisplay();
-}
-
-void TForm1::clearDisplay() {
-    RichEdit1->clear();
-    m_unsaved = false;
-}
-
-void TForm1::Kopieren1Click() {
-    RichEdit1->copy();
-}
-
-void TForm1::AllesMarkieren1Click() {
-    RichEdit1->selectAll();
-}
-
-void TForm1::PopupMenu1Popup() {
-    Kopieren1->setEnabled(RichEdit1->textCursor().hasSelection());
-}
-
-void TForm1::showContextMenu(const QPoint& pos) {
-    PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(pos));
 }
 
 } // namespace printcapture

@@ -1,39 +1,16 @@
 // The capture window's file commands: save as text, open a text file, export as rich text with
 // an optional customer header, and the customer-information window.
 #include "CaptureExport.h"
-#include "CaptureWindow.h"
+#include "TForm1.h"
 #include "TForm3.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/LineView.h"
 #include "toolkit/Win1252.h"
+#include "toolkit/WindowFront.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTextBlock>
 
 namespace printcapture {
-
-void TForm1::createFileMenuItems() {
-    Speichern2 =
-        Datei1->addAction(QStringLiteral("Speichern unter"), this, &TForm1::Speichern2Click);
-    ffnen1 = Datei1->addAction(QStringLiteral("Öffnen"), this, &TForm1::ffnen1Click);
-    Datei1->addSeparator();
-}
-
-void TForm1::createExportMenu() {
-    Exportieren1 = menuBar()->addMenu(QStringLiteral("Exportieren"));
-    alsMitschnittimrtf1 = Exportieren1->addAction(QStringLiteral("als RFT-Datei  [*.rtf]"), this,
-                                                  &TForm1::alsMitschnittimrtf1Click);
-    Exportieren1->menuAction()->setEnabled(false);
-}
-
-// "Kundeninfo" stands between "Schnittstelle" and "Speicher".
-void TForm1::addCustomerInfoItem() {
-    PDF1 = new QAction(QStringLiteral("Kundeninfo"), this);
-    connect(PDF1, &QAction::triggered, this, &TForm1::PDF1Click);
-    Optionen1->insertAction(Speicher1, PDF1);
-}
 
 void TForm1::createCustomerWindow() {
     if (Form3 == nullptr) {
@@ -66,7 +43,7 @@ void TForm1::Speichern2Click() {
     }
     QString error;
     if (!writeCaptureFile(*name, displayLines(), &error)) {
-        toolkit::dialogs().message(this, cannotCreateMessage(*name), {},
+        toolkit::dialogs().message(this, toolkit::cannotWriteText(*name), {},
                                    toolkit::Dialogs::Icon::Error);
         return;
     }
@@ -106,9 +83,7 @@ void TForm1::alsMitschnittimrtf1Click() {
 
 void TForm1::PDF1Click() {
     createCustomerWindow();
-    Form3->show();
-    Form3->raise();
-    Form3->activateWindow();
+    toolkit::bringToFront(Form3);
 }
 
 } // namespace printcapture

@@ -9,7 +9,7 @@
 // window; the window marks the interruption and waits. When the registry lists the port again
 // it is opened with the same settings, the panel gets its DC1, and the recording goes on in the
 // same file after a second marker.
-#include "CaptureWindow.h"
+#include "TForm1.h"
 
 #include "toolkit/LineView.h"
 #include "toolkit/Win1252.h"

@@ -1,5 +1,16 @@
 #pragma once
 // DruckKorvel's main window: records the panel's printer output from the serial port.
+//
+// The class is split by concern over these files:
+//   TForm1.cpp           construction: display, toolbar, the whole menu bar, status bar, timers,
+//                        the start-up step and the status panels
+//   TForm1Capture.cpp    "Start", "Stop", the receive poll, the keep-alive and the display's
+//                        own commands
+//   TForm1Recording.cpp  the recording file and the wait for an unplugged adapter
+//   TForm1Files.cpp      "Speichern unter", "Öffnen", the export and the customer window
+//   TForm1Options.cpp    the settings file, "Schnittstelle", "Speicher", help, and the exit
+//   TForm1Places.cpp     where the window's files go and where the window stands
+// The program's start-up around the window is in StartUp.h.
 
 #include "CaptureDisplay.h"
 #include "CaptureFiles.h"
@@ -163,8 +174,6 @@ private:
     QString settingsFileToRead() const;
     // A stored place that no screen shows moves onto the primary screen.
     void keepOnScreen();
-    void createOptionsMenu();
-    void createHelpMenu();
     // The steps of "Beenden" before the end: waiting lines shown, settings, protocol.
     bool writeExitFiles();
     bool writeProtocol();
@@ -187,7 +196,7 @@ private:
     void appendLine(const std::string& win1252);
     void appendMarker(const std::string& marker);
     void showReceivedLine(const std::string& line);
-    // The recording file (CaptureWindowRecording.cpp): every line that the receive pipeline
+    // The recording file (TForm1Recording.cpp): every line that the receive pipeline
     // or a marker puts into the display during a recording also goes to the file.
     void beginRecording();
     void recordLine(const std::string& win1252);
@@ -202,9 +211,6 @@ private:
     void tryReconnect();
     void endWait();
     QTextCharFormat formatFor(LineStyle style) const;
-    void createFileMenuItems();
-    void createExportMenu();
-    void addCustomerInfoItem();
     QString customerFolder() const;
 
     LineStyle m_currentStyle = LineStyle::Regular;

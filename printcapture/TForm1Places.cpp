@@ -1,5 +1,5 @@
 // Where the capture window keeps its own files, and where it stands on the desktop.
-#include "CaptureWindow.h"
+#include "TForm1.h"
 
 #include "ScreenPlace.h"
 #include "toolkit/Dialogs.h"

@@ -1,0 +1,50 @@
+#pragma once
+// The one set-up of DruckKorvel's window tests: a program folder of the test's own (removed
+// afterwards), scripted dialogs for the test's length, and the window made in that folder on
+// first use, so a test can put a settings file there before. The line helpers feed and read the
+// display as the receive pipeline does.
+
+#include "printcapture/TForm1.h"
+#include "toolkit/ScriptedDialogs.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+class QTextBlock;
+
+namespace capturetest {
+
+class CaptureWindowTest : public ::testing::Test {
+protected:
+    // The program folder, with a trailing separator, as the window takes it.
+    QString folder() const;
+    // A file in the program folder.
+    QString path(const QString& name) const;
+    bool exists(const QString& name) const;
+    toolkit::ScriptedDialogs& dialogs() { return m_dialogs; }
+    // The window in folder(), made at the first call.
+    printcapture::TForm1& window();
+    // The next start: the window goes (as at the program's end) and a new one reads the folder.
+    printcapture::TForm1& restart();
+
+private:
+    toolkit::ScriptedDialogs m_dialogs; // outlives the window
+    QTemporaryDir m_dir;
+    std::unique_ptr<printcapture::TForm1> m_window;
+};
+
+// Appends `line` and the panel's line end LF CR to the receive buffer and polls once.
+void receiveLine(printcapture::TForm1& window, const std::string& line);
+
+// 'b', 'i' or 'r': the style of a display or protocol line (an empty one has its block's).
+char styleOfBlock(const QTextBlock& block);
+// The styles of the display's lines in order, e.g. "rrib".
+std::string styles(const printcapture::TForm1& window);
+
+// The bytes of a file; empty when it cannot be read.
+std::string fileBytes(const QString& path);
+
+} // namespace capturetest
