@@ -2,7 +2,7 @@
 // typ50.csv and a 1 MB Fehler.csv, and picking an element in that table.
 // Prints "decoder.show_ms N" and "decoder.pick_ms N" (medians).
 #include "servicetool/TForm2.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write the tables\n");
         return 1;
     }
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm2 form(nullptr, folder);
 
     std::vector<qint64> show;

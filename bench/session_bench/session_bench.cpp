@@ -7,7 +7,7 @@
 #include "PtyLink.h"
 #include "serial/Serial.h"
 #include "servicetool/MainForm.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -132,7 +132,7 @@ struct Session {
     }
 
     QTemporaryDir recordings; // the program folder: the session recordings go there
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     panelsim::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;
 };
@@ -221,7 +221,7 @@ double answerP95(const std::string& folder) {
         std::exit(1);
     }
     refreshPorts();
-    toolkit::ScriptedDialogs dialogs; // answers "Werkseinstellung wird geladen !"
+    testsupport::ScriptedDialogs dialogs; // answers "Werkseinstellung wird geladen !"
     QTemporaryDir recordings;         // the program folder: the session recording goes there
     servicetool::TForm1 form(nullptr, recordings.path() + '/');
     sim.start();

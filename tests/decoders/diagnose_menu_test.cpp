@@ -2,14 +2,14 @@
 #include "servicetool/MainForm.h"
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QMenu>
 #include <gtest/gtest.h>
 
 TEST(DiagnoseMenu, EntriesShowTheirWindowsOnceAndHidingKeepsThem) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm1 form1;
     servicetool::createDiagnoseWindows(form1);
     ASSERT_NE(form1.Form2, nullptr);

@@ -2,7 +2,7 @@
 // person to look at. Runs only when KORVEL_SHOTS_DIR names the folder for the pictures.
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -28,7 +28,7 @@ TEST(Screenshots, DecoderWindowsWithDemoData) {
     if (dir.isEmpty()) {
         GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
     }
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm2 form2;
     form2.show();
     ASSERT_TRUE(dialogs.messages().isEmpty()) << "demo data missing beside the program";

@@ -11,7 +11,7 @@
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
 #include "servicetool/TForm4.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -127,7 +127,7 @@ protected:
             GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
         }
     }
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
 };
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
@@ -164,7 +164,7 @@ TEST(CaptureEndToEnd, KeepAliveSendsDC1TenSecondsAfterTheStart) {
 }
 
 TEST(CaptureEndToEnd, UnplugDuringARecordingNeitherCrashesNorSpins) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     auto sim = std::make_unique<PrinterSim>(4, QStringList{"--lines", "100000", "--rate", "20"});
     ASSERT_TRUE(portReady(*sim, 4));
     QTemporaryDir folder; // the program folder: the recording files go there

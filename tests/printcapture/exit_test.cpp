@@ -6,7 +6,7 @@
 #include "printcapture/SettingsFile.h"
 #include "serial/COMManager.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "toolkit/WritableFolder.h"
@@ -44,7 +44,7 @@ void receiveLine(TForm1& f, const std::string& line) {
 } // namespace
 
 TEST(CaptureExit, CloseBoxAsksOnlyWhileReceivedLinesAreInNoFile) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     QTemporaryDir dir;
     const QString question = QStringLiteral("Anzeige vor dem Beenden in protokoll.rtf sichern ?");
 
@@ -89,7 +89,7 @@ TEST(CaptureExit, CloseBoxAsksOnlyWhileReceivedLinesAreInNoFile) {
 }
 
 TEST(CaptureExit, CloseBoxYesWritesBothFilesOrStaysOpenWhenItCannot) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("fehlt")) + QLatin1Char('/');
     {
@@ -129,7 +129,7 @@ TEST(CaptureExit, CloseBoxYesWritesBothFilesOrStaysOpenWhenItCannot) {
 // A protocol that cannot be created stops "Beenden" after the settings: the message, and the
 // program runs on with its capture still counted as unsaved.
 TEST(CaptureExit, BeendenStopsAtAProtocolThatCannotBeCreated) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("protokoll.rtf"))); // in the way
     TForm1 f(nullptr, folderOf(dir));
@@ -182,7 +182,7 @@ std::string wideLine(int i) {
 // far beyond the box's, the display fills to its character bound, and then a longer line
 // deletes only the oldest lines it needs.
 TEST(CaptureExit, LongLinesAllReachTheProtocolAndAHugeLimitMakesOnlyTheRoomNeeded) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     QTemporaryDir dir;
     TSerial serial;
     ASSERT_TRUE(toolkit::writeFileAtomic(
@@ -227,7 +227,7 @@ TEST(CaptureExit, LongLinesAllReachTheProtocolAndAHugeLimitMakesOnlyTheRoomNeede
 // the program are read until the user's folder holds newer ones. Settings that cannot be
 // written there either keep neither the protocol nor the end from happening.
 TEST(CaptureExit, AProgramFolderThatTakesNoFilesSendsThemToTheUsersFolder) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     QTemporaryDir program;
     QTemporaryDir home;
     capturetest::UserDataHome userHome(home.path());
@@ -322,7 +322,7 @@ std::optional<QStringList> readWithLibreOffice(const QString& rtf, const QString
 TEST(CaptureExitEndToEnd, BeendenKeepsTheCaptureAndTheNextStartItsSettings) {
     constexpr int kLines = 500;
     constexpr int kSeed = 14;
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     QTemporaryDir dir;
     capturetest::PrinterSim idle(2, {"--lines", "0"});
     capturetest::PrinterSim sim(3, {"--lines", QString::number(kLines), "--seed",

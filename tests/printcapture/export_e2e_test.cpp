@@ -6,7 +6,7 @@
 #include "rtf_lines.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
@@ -35,7 +35,7 @@ TEST(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFile
     ASSERT_TRUE(COMManager().HasPort(4));
 
     QTemporaryDir dir;
-    toolkit::ScriptedDialogs boxes;
+    testsupport::ScriptedDialogs boxes;
     printcapture::TForm1 f(nullptr, dir.path() + QLatin1Char('/'));
     f.createCustomerWindow();
     f.Serial1.setCOMPort(4);

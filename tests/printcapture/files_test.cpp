@@ -3,7 +3,7 @@
 // and the export command against a scripted customer window.
 #include "printcapture/CaptureExport.h"
 #include "rtf_lines.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 
@@ -159,7 +159,7 @@ TEST(CaptureExport, AnswersYesNoAbortAndAVisibleWindowAndAFailedWrite) {
     const std::vector<std::string> lines{kMarker, "Zeile"};
     auto run = [&](bool yes, CustomerPrompt::Result answer, const QString& target,
                    const std::vector<std::string>& shown) {
-        toolkit::ScriptedDialogs boxes;
+        testsupport::ScriptedDialogs boxes;
         boxes.fileAnswers.push_back(target);
         boxes.confirmAnswers.push_back(yes);
         ExportDocument doc;

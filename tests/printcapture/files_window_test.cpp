@@ -5,7 +5,7 @@
 #include "printcapture/TForm3.h"
 #include "rtf_lines.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 
@@ -55,7 +55,7 @@ std::string fileBytes(const QString& path) {
 
 struct Fixture {
     QTemporaryDir dir;
-    toolkit::ScriptedDialogs boxes;
+    testsupport::ScriptedDialogs boxes;
     TForm1 f{nullptr, dir.path() + QLatin1Char('/')};
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 };

@@ -10,7 +10,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 
 #include <QAction>
@@ -96,7 +96,7 @@ TEST(CaptureOptions, TheNextStartRestoresWhatTheLastSaveKept) {
 }
 
 TEST(CaptureOptions, APlaceLineThatIsNoIntegerEndsTheStartUpStep) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     Folder folder;
     // One line: the port settings are applied, then the empty line 2 is refused.
     folder.write(settingsText(1, TBaudrate::br_019200) + "\r\n");
@@ -135,7 +135,7 @@ TEST(CaptureOptions, APlaceLineThatIsNoIntegerEndsTheStartUpStep) {
 }
 
 TEST(CaptureOptions, LineLimitBoxBoundsTheAnswerAndTheFileWaitsForTheNextSave) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     Folder folder;
     folder.write(settingsText(1, TBaudrate::br_009600) + "\r\n0\r\n0\r\n330\r\n100\r\n");
     TForm1 f(nullptr, folder.path());
@@ -217,7 +217,7 @@ TEST(CaptureOptions, APortChosenInTheDialogIsStoredAndRestoredOnlyUpToFour) {
 }
 
 TEST(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     toolkit::setUpApplication(QStringLiteral("DruckKorvel"), QStringLiteral("DruckKorvel"));
     Folder folder;
     TForm1 f(nullptr, folder.path());

@@ -3,7 +3,7 @@
 #include "capture_test_env.h"
 #include "printcapture/CaptureWindow.h"
 #include "toolkit/LineView.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/Win1252.h"
 
 #include <QAction>
@@ -169,7 +169,7 @@ TEST(CaptureWindow, StyleFollowsTheFirstByteAndStaysForShortLines) {
 }
 
 TEST(CaptureWindow, PortThatWillNotOpenGivesTheMessageAndNoMarker) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     TForm1 f;
     f.Start1Click();
     EXPECT_EQ(dialogs.messages(), QStringList{"Serielle Schnittstelle am PC nicht bereit"});
@@ -239,7 +239,7 @@ TEST(CaptureWindow, AFullDisplayMakesRoomInsteadOfDroppingTheLine) {
 }
 
 TEST(CaptureWindow, ClearingAsksFirstAndKeepsTheReceiveBuffer) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     TForm1 f;
     f.RichEdit1->appendEntry(QStringLiteral("Zeile"), {});
     receive(f, "wartet");

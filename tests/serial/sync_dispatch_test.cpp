@@ -2,7 +2,7 @@
 #include "FakeComm.h"
 #include "serial/GuiDispatcher.h"
 #include "serial/Serial.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/SerialDispatcher.h"
 
 #include <QCoreApplication>
@@ -38,7 +38,7 @@ protected:
     }
 
     FakeSerialWorld world{1};
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     TSerial serial;
 };
 

@@ -4,7 +4,7 @@
 
 #include "PtyLink.h"
 #include "servicetool/MainForm.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 
 #include <QColor>
 #include <QStringList>
@@ -40,7 +40,7 @@ class WindowOnPty {
 public:
     WindowOnPty();
     QTemporaryDir folder;
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     panelsim::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;
 
