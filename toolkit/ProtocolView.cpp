@@ -197,9 +197,15 @@ std::string ProtocolView::selectedText() const {
 }
 
 void ProtocolView::copy() const {
-    if (hasSelection()) {
-        QApplication::clipboard()->setText(fromWin1252(selectedText()));
+    if (!hasSelection()) {
+        return;
     }
+    QString text = fromWin1252(selectedText());
+#ifdef Q_OS_WIN
+    // Windows programs that paste text expect CR LF between lines.
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+#endif
+    QApplication::clipboard()->setText(text);
 }
 
 ProtocolView::Position ProtocolView::positionAt(const QPoint& point) const {

@@ -39,8 +39,10 @@ public:
     bool hasSelection() const { return m_anchor != m_cursor; }
     void setSelection(Position anchor, Position cursor);
     void selectAll();
-    // The selected bytes, lines joined by CR LF.
+    // The selected bytes, lines joined by LF as the store keeps them.
     std::string selectedText() const;
+    // Puts the selection on the clipboard with the clipboard's line end: CR LF on Windows,
+    // LF elsewhere.
     void copy() const;
 
     int firstVisibleLine() const;

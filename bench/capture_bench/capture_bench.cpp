@@ -13,7 +13,7 @@
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
 #include "toolkit/RecordingFile.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
@@ -272,7 +272,7 @@ double exportMillisFull() {
     const QString path = g_ports + QStringLiteral("/export.rtf");
     std::vector<double> ms;
     for (int rep = 0; rep < 7; ++rep) {
-        toolkit::ScriptedDialogs boxes;
+        testsupport::ScriptedDialogs boxes;
         boxes.fileAnswers.push_back(path);
         boxes.confirmAnswers.push_back(false);
         QElapsedTimer t;
@@ -297,7 +297,7 @@ double openMillis32000() {
     f.show();
     std::vector<double> ms;
     for (int rep = 0; rep < 3; ++rep) {
-        toolkit::ScriptedDialogs boxes;
+        testsupport::ScriptedDialogs boxes;
         boxes.fileAnswers.push_back(path);
         QElapsedTimer t;
         t.start();

@@ -1,8 +1,8 @@
 // Times the bus-element window on tables far larger than real ones: showing it with a 10 MB
 // typ50.csv and a 1 MB Fehler.csv, and picking an element in that table.
 // Prints "decoder.show_ms N" and "decoder.pick_ms N" (medians).
+#include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm2.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write the tables\n");
         return 1;
     }
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm2 form(nullptr, folder);
 
     std::vector<qint64> show;

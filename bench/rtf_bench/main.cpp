@@ -3,7 +3,7 @@
 //   rtf.view_ms        1 MB document into a shown read-only text view until its first page is
 //                      painted (best of 3); the view lays out the rest in the background.
 //                      The time for laying out the whole document goes to stderr.
-#include "toolkit/rtf/RecordingSink.h"
+#include "common/RecordingSink.h"
 #include "toolkit/rtf/RtfDocument.h"
 #include "toolkit/rtf/RtfReader.h"
 
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     std::string big = generate(10 * 1024 * 1024);
     std::size_t chars = 0;
     double readMs = bestMs([&] {
-        toolkit::rtf::RecordingSink sink;
+        testsupport::RecordingSink sink;
         toolkit::rtf::readRtf(big, sink);
         chars = sink.plain.size();
     });

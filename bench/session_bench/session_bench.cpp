@@ -5,10 +5,10 @@
 
 #include "PanelSim.h"
 #include "common/PortFolder.h"
+#include "common/ScriptedDialogs.h"
 #include "ptylink/PtyLink.h"
 #include "serial/Serial.h"
 #include "servicetool/session/TForm1.h"
-#include "toolkit/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -118,7 +118,7 @@ struct Session {
     }
 
     QTemporaryDir recordings; // the program folder: the session recordings go there
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     ptylink::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;
 };
@@ -207,8 +207,8 @@ double answerP95(const std::string& folder) {
         std::exit(1);
     }
     refreshPorts();
-    toolkit::ScriptedDialogs dialogs; // answers "Werkseinstellung wird geladen !"
-    QTemporaryDir recordings;         // the program folder: the session recording goes there
+    testsupport::ScriptedDialogs dialogs; // answers "Werkseinstellung wird geladen !"
+    QTemporaryDir recordings;             // the program folder: the session recording goes there
     servicetool::TForm1 form(nullptr, recordings.path() + '/');
     sim.start();
     form.BitBtn1Click();

@@ -8,12 +8,26 @@ bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
+// The byte that completes a line end begun with c: controllers end lines with CR LF or LF CR.
+char otherHalf(char c) {
+    return c == '\r' ? '\n' : '\r';
+}
+
+// What a byte leaves open: after a lone CR or LF its other half would complete the pair;
+// after a complete pair or text nothing.
+char pairAfter(char c, char pairsWith) {
+    if (!isLineEnd(c) || c == pairsWith) {
+        return 0;
+    }
+    return otherHalf(c);
+}
+
 } // namespace
 
 void ProtocolStream::clear() {
     m_store.clear();
     m_lineOpen = false;
-    m_pendingCr = false;
+    m_pairsWith = 0;
     m_interrupted = false;
     m_refusing = false;
 }
@@ -32,9 +46,9 @@ bool ProtocolStream::receive(std::string_view piece) {
     while (i < piece.size()) {
         const char c = piece[i];
         if (isLineEnd(c)) {
-            const bool secondHalfOfCrLf = c == '\n' && m_pendingCr;
-            m_pendingCr = c == '\r';
-            if (!secondHalfOfCrLf) {
+            const bool secondHalf = c == m_pairsWith;
+            m_pairsWith = pairAfter(c, m_pairsWith);
+            if (!secondHalf) {
                 if (!m_lineOpen && !m_interrupted) {
                     m_store.startLine(ReceivedColour); // an empty line of the controller's
                 }
@@ -54,7 +68,7 @@ bool ProtocolStream::receive(std::string_view piece) {
             m_interrupted = false;
         }
         m_store.appendText(piece.substr(i, end - i), ReceivedColour);
-        m_pendingCr = false;
+        m_pairsWith = 0;
         i = end;
     }
     return true;
@@ -62,8 +76,10 @@ bool ProtocolStream::receive(std::string_view piece) {
 
 void ProtocolStream::refuse(std::string_view piece) {
     // The refused bytes are not shown, but where they stopped still counts: a CR pairs with a
-    // following LF, and a line they left open is ended by the next line end.
-    m_pendingCr = piece.back() == '\r';
+    // following LF (an LF with a CR), and a line they left open is ended by the next line end.
+    for (const char c : piece) {
+        m_pairsWith = pairAfter(c, m_pairsWith);
+    }
     m_interrupted = !isLineEnd(piece.back());
     m_lineOpen = false;
     if (m_refusing) {
@@ -81,8 +97,8 @@ bool ProtocolStream::note(std::string_view text, toolkit::Rgb colour) {
     m_store.startLine(colour);
     for (std::size_t i = 0; i < text.size();) {
         if (isLineEnd(text[i])) {
-            const bool crLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-            i += crLf ? 2 : 1;
+            const bool pair = i + 1 < text.size() && text[i + 1] == otherHalf(text[i]);
+            i += pair ? 2 : 1;
             m_store.startLine(colour);
             continue;
         }

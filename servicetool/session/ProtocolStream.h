@@ -3,12 +3,14 @@
 // it is, and the window's own lines between it.
 //
 // - A received piece continues the last received line; a line ends only where the controller
-//   ends it (CR LF as one end, also when the CR and the LF arrive in different pieces; a lone
-//   CR or LF as one). Blanks and empty lines stay. An empty piece adds nothing.
+//   ends it: CR LF or LF CR is one end, also when its two bytes arrive in different pieces;
+//   a lone CR or LF is one. Pairs are taken from the left, so "a\r\n\r\nb" and
+//   "a\n\r\n\rb" keep their empty line. Blanks and empty lines stay. An empty piece adds
+//   nothing.
 // - The window's own lines ("# ..." in blue) always stand on lines of their own; a CR or LF
-//   inside one starts a further line of the same entry. A received line they interrupt goes
-//   on after them on a new line; when all that follows is its line end, no empty line
-//   appears.
+//   inside one (CR LF and LF CR as one) starts a further line of the same entry. A received line
+//   they interrupt goes on after them on a new line; when all that follows is its line end, no
+//   empty line appears.
 // - The store takes `capacity()` bytes of the controller's text (line ends count one). A
 //   piece that does not fit is refused whole and a blue "?" line is shown in its place, once
 //   per refused stretch: the next piece that fits ends the stretch. The window's own lines
@@ -48,8 +50,8 @@ private:
 
     toolkit::LineStore& m_store;
     std::uint64_t m_capacity = DefaultCapacity;
-    bool m_lineOpen = false;    // the store's last line is a received line not yet ended
-    bool m_pendingCr = false;   // the last received byte was a CR: a following LF belongs to it
+    bool m_lineOpen = false; // the store's last line is a received line not yet ended
+    char m_pairsWith = 0;    // the last received byte was a lone CR (LF): an LF (CR) belongs to it
     bool m_interrupted = false; // a received line was cut off by a line of the window's own
     bool m_refusing = false;    // within a refused stretch: its "?" is shown
 };

@@ -3,6 +3,7 @@
 // the project's help/): pictures of korveltool go to HilfeKorvelTool/img, those of
 // DruckKorvel to HilfeDruckKorvel/img.
 #include "common/PtyPort.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "serial/qt/SerAddons.h"
 #include "serial/qt/SettingsDialogDriver.h"
@@ -11,7 +12,6 @@
 #include "servicetool/faultviewer/TForm4.h"
 #include "servicetool/session/DiagnoseWindows.h"
 #include "servicetool/session/TForm1.h"
-#include "toolkit/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -127,7 +127,7 @@ protected:
             GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
         }
     }
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
 };
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "servicetool/session/TForm1.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/ProgramFolder.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +24,7 @@ const QStringList kDruckKorvelTopics = {"HilfeDruckKorvel.chm::DruckKorvel.htm",
 
 // What korveltool asks the help viewer for: F1, its help button and the decoders' buttons.
 QStringList korvelToolTopics() {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     QStringList asked;
     toolkit::HelpOpener previous = toolkit::setHelpOpener([&](const QString& t) { asked << t; });
     const QString before = toolkit::helpFile();

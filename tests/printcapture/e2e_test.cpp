@@ -1,5 +1,6 @@
 // The window against the printer simulator over a pseudo-terminal published as COMn.
 #include "capture_test_env.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "serial/Serial.h"
 #include "serial/qt/DeviceChangeNotifier.h"

@@ -1,6 +1,7 @@
 // Ending the capture program: "Beenden" writes the settings and the protocol, the close box
 // asks while received lines are in no file yet, and nothing captured is lost on the way.
 #include "capture_test_env.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/SettingsFile.h"
 #include "printcapture/TForm1.h"
 #include "serial/COMManager.h"

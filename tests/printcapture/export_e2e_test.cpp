@@ -1,6 +1,7 @@
 // A recording from the printer simulator over a pseudo-terminal, stopped and exported with a
 // customer header loaded from a description file in the modal customer window.
 #include "capture_test_env.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "rtf_lines.h"

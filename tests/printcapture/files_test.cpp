@@ -1,10 +1,10 @@
 // The capture's files and the export's course without widgets: the style rule, the export
 // document and its RTF as our reader sees it, text and description files, the customer header,
 // and the export command against a scripted customer window.
+#include "common/ScriptedDialogs.h"
 #include "printcapture/CaptureExport.h"
 #include "rtf_lines.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 
@@ -171,7 +171,7 @@ TEST(CaptureExport, AnswersYesNoAbortAndAVisibleWindowAndAFailedWrite) {
     const std::vector<std::string> lines{kMarker, "Zeile"};
     auto run = [&](bool yes, CustomerPrompt::Result answer, const QString& target,
                    const std::vector<std::string>& shown) {
-        toolkit::ScriptedDialogs boxes;
+        testsupport::ScriptedDialogs boxes;
         boxes.fileAnswers.push_back(target);
         boxes.confirmAnswers.push_back(yes);
         ExportDocument doc;

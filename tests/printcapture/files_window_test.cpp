@@ -1,6 +1,7 @@
 // The capture window's file commands and the customer window, with scripted dialogs: save and
 // reopen, the customer window's fields, notes and description files, and the export through the
 // real customer window shown modally.
+#include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
 #include "rtf_lines.h"

@@ -3,6 +3,7 @@
 #include "capture_test_env.h"
 #include "common/Caption.h"
 #include "common/PtyPort.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/StartUp.h"
 #include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"

@@ -2,7 +2,7 @@
 // Reads an RTF file back through the project's own reader into lines with their look, so a
 // test can say what a reader shows: text, bold, italic, size and font of each paragraph.
 
-#include "toolkit/rtf/RecordingSink.h"
+#include "common/RecordingSink.h"
 #include "toolkit/rtf/RtfReader.h"
 
 #include <QString>
@@ -17,7 +17,7 @@ struct ReadLine {
 };
 
 inline std::vector<ReadLine> readRtfLines(const std::string& rtf) {
-    toolkit::rtf::RecordingSink sink;
+    testsupport::RecordingSink sink;
     toolkit::rtf::readRtf(rtf, sink);
     std::vector<ReadLine> lines;
     const QString plain = QString::fromUtf16(sink.plain.data(), sink.plain.size());

@@ -4,8 +4,8 @@
 // first use, so a test can put a settings file there before. The line helpers feed and read the
 // display as the receive pipeline does.
 
+#include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
-#include "toolkit/ScriptedDialogs.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -24,14 +24,14 @@ protected:
     // A file in the program folder.
     QString path(const QString& name) const;
     bool exists(const QString& name) const;
-    toolkit::ScriptedDialogs& dialogs() { return m_dialogs; }
+    testsupport::ScriptedDialogs& dialogs() { return m_dialogs; }
     // The window in folder(), made at the first call.
     printcapture::TForm1& window();
     // The next start: the window goes (as at the program's end) and a new one reads the folder.
     printcapture::TForm1& restart();
 
 private:
-    toolkit::ScriptedDialogs m_dialogs; // outlives the window
+    testsupport::ScriptedDialogs m_dialogs; // outlives the window
     QTemporaryDir m_dir;
     std::unique_ptr<printcapture::TForm1> m_window;
 };

@@ -1,6 +1,7 @@
 // The capture window without a port: start-up state, the poll, styles, markers, the trim,
 // clearing and the context menu. Received bytes are put into ReceiveBuffer as a read would.
 #include "capture_test_env.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "toolkit/LineView.h"
 #include "toolkit/Win1252.h"

@@ -86,8 +86,14 @@ TEST(ProtocolView, SelectsWithTheMouseAndCopiesTheBytesAsSent) {
     mouse(view, QEvent::MouseButtonRelease, at(3, 3));
     EXPECT_EQ(view.selectedText(), "101 \xE4\tend\nline 102 \xE4\tend\nlin");
     key(view, Qt::Key_C, Qt::ControlModifier);
+#ifdef Q_OS_WIN
+    const char* const clipboardLineEnd = "\r\n"; // what Windows programs paste
+#else
+    const char* const clipboardLineEnd = "\n";
+#endif
     EXPECT_EQ(QApplication::clipboard()->text(),
-              toolkit::fromWin1252("101 \xE4\tend\nline 102 \xE4\tend\nlin"));
+              toolkit::fromWin1252(std::string("101 \xE4\tend") + clipboardLineEnd +
+                                   "line 102 \xE4\tend" + clipboardLineEnd + "lin"));
     // Held below the view, the selection scrolls on by itself until the button is let go.
     mouse(view, QEvent::MouseButtonPress, at(0, 1));
     mouse(view, QEvent::MouseMove, QPoint(at(0, 1).x(), view.viewport()->height() + 5));

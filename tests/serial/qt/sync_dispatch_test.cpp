@@ -1,9 +1,9 @@
 // Line events handled in the GUI thread through the dispatcher that the toolkit installs.
 #include "FakeComm.h"
+#include "common/ScriptedDialogs.h"
 #include "serial/GuiDispatcher.h"
 #include "serial/Serial.h"
 #include "serial/qt/SerialDispatcher.h"
-#include "toolkit/ScriptedDialogs.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -38,7 +38,7 @@ protected:
     }
 
     FakeSerialWorld world{1};
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     TSerial serial;
 };
 

@@ -1,15 +1,15 @@
+#include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
 #include "servicetool/session/DiagnoseWindows.h"
 #include "servicetool/session/TForm1.h"
-#include "toolkit/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QMenu>
 #include <gtest/gtest.h>
 
 TEST(DiagnoseMenu, EntriesShowTheirWindowsOnceAndHidingKeepsThem) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm1 form1;
     servicetool::createDiagnoseWindows(form1);
     ASSERT_NE(form1.Form2, nullptr);

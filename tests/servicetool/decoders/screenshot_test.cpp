@@ -1,8 +1,8 @@
 // Renders both decoder windows with the demo data beside the program into PNG files, for a
 // person to look at. Runs only when KORVEL_SHOTS_DIR names the folder for the pictures.
+#include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -28,7 +28,7 @@ TEST(Screenshots, DecoderWindowsWithDemoData) {
     if (dir.isEmpty()) {
         GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
     }
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm2 form2;
     form2.show();
     ASSERT_TRUE(dialogs.messages().isEmpty()) << "demo data missing beside the program";

@@ -1,7 +1,7 @@
 #include "TestFolder.h"
 #include "servicetool/decoders/TForm2.h"
 #include "toolkit/HelpLauncher.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -58,7 +58,7 @@ void pick(QComboBox* box, const QString& text) {
 
 struct Form2Test : ::testing::Test {
     TestFolder folder;
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
 
     void writeDemo() {
         folder.write(QStringLiteral("typ50.csv"), kTyp50);

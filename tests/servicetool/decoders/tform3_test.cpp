@@ -1,7 +1,7 @@
 #include "TestFolder.h"
 #include "servicetool/decoders/TForm3.h"
 #include "toolkit/HelpLauncher.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ void pick(QComboBox* box, const QString& text) {
 
 struct Form3Test : ::testing::Test {
     TestFolder folder;
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
 };
 
 } // namespace

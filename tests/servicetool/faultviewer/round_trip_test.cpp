@@ -1,12 +1,12 @@
 // korveltool's own documents through the reader: a saved protocol reads back line by line in
 // its colours, and the main window's menu brings up the fault-description window.
+#include "common/RecordingSink.h"
+#include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
 #include "servicetool/faultviewer/TForm4.h"
 #include "servicetool/session/DiagnoseWindows.h"
 #include "servicetool/session/TForm1.h"
-#include "toolkit/ScriptedDialogs.h"
-#include "toolkit/rtf/RecordingSink.h"
 #include "toolkit/rtf/RtfReader.h"
 
 #include <QFile>
@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace toolkit::rtf;
+using testsupport::RecordingSink;
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST(RtfRoundTrip, SavedProtocolReadsBackWithItsLinesAndColours) {
     form.protocol().note("# m");
 
     QString path = dir.filePath(QStringLiteral("protokoll.rtf"));
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     dialogs.fileAnswers.push_back(path);
     form.Speichernunter1Click();
     QFile file(path);
@@ -94,7 +95,7 @@ TEST(RtfRoundTrip, DiagnoseMenuBringsUpTheOneFaultWindow) {
 }
 
 TEST(RtfRoundTrip, StartUpCreatesTheFaultWindowLastAndHidden) {
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm1 form;
     servicetool::createDiagnoseWindows(form);
     ASSERT_NE(form.Form4, nullptr);

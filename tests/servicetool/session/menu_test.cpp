@@ -49,7 +49,7 @@ TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindowsWithThei
     ASSERT_TRUE(com9.open(portFolder(), 9, &error)) << error;
     ASSERT_TRUE(com10.open(portFolder(), 10, &error)) << error;
     FreshRegistry fresh;
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     toolkit::setUpApplication(QStringLiteral("korveltool"), QStringLiteral("Korvel-Tool"));
     std::unique_ptr<servicetool::TForm1> form = servicetool::startKorvelTool();
     EXPECT_EQ(toolkit::helpFile(), QStringLiteral("HilfeKorvelTool.chm"));

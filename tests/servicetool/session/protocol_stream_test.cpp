@@ -61,9 +61,30 @@ TEST(ProtocolStream, ALineCutAnywhereComesOutWholeWithItsBlanks) {
 }
 
 TEST(ProtocolStream, LineEndsAreCrLfLoneCrOrLoneLfAndEmptyLinesStay) {
+    // Each case also cut between every two bytes: a pair split over two polls is still one end.
+    const struct {
+        std::string_view sent;
+        Lines lines;
+    } cases[] = {
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"a\n\rb\n\r", {"a", "b"}},     // LF CR is one end, as CR LF
+        {"a\r\n\r\nb", {"a", "", "b"}}, // two pairs in a row keep their empty line
+        {"a\n\r\n\rb", {"a", "", "b"}},
+        {"a\r\rb\n\nc", {"a", "", "b", "", "c"}}, // a doubled byte is two ends
+        {"a\r\n\rb", {"a", "", "b"}},             // pairs taken from the left
+        {"a\n\r\nb", {"a", "", "b"}},
+        {"\r\n\n\rx", {"", "", "x"}},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t cut = 0; cut <= c.sent.size(); ++cut) {
+            Protocol p;
+            p.in({c.sent.substr(0, cut), c.sent.substr(cut)});
+            EXPECT_EQ(p.lines(), c.lines) << c.sent << " cut at " << cut;
+        }
+    }
     Protocol p;
     p.in({"a\r\nb\rc\nd\r", "\nf\n\n", "\r\r\n", "", "g"});
-    EXPECT_EQ(p.lines(), (Lines{"a", "b", "c", "d", "f", "", "", "", "g"}));
+    EXPECT_EQ(p.lines(), (Lines{"a", "b", "c", "d", "f", "", "", "g"}));
     EXPECT_EQ(p.colour(5), ReceivedColour);
     // An empty piece adds nothing, not even to an open line.
     const std::uint64_t size = p.store.size();

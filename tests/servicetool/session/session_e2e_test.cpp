@@ -54,7 +54,7 @@ struct SimRun {
     }
 
     QTemporaryDir folder; // the program folder: the session recordings go there
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     panelsim::PanelSim sim;
     std::unique_ptr<servicetool::TForm1> form;
 };

@@ -2,9 +2,9 @@
 // What the window tests share: a port folder of their own in KORVEL_PORTS (shadowing the
 // machine's real ports), ptys published there as COM ports, and waits with a bound.
 
+#include "common/ScriptedDialogs.h"
 #include "ptylink/PtyLink.h"
 #include "servicetool/session/TForm1.h"
-#include "toolkit/ScriptedDialogs.h"
 
 #include <QColor>
 #include <QStringList>
@@ -40,7 +40,7 @@ class WindowOnPty {
 public:
     WindowOnPty();
     QTemporaryDir folder;
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     ptylink::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;
 

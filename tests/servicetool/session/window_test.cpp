@@ -210,7 +210,7 @@ TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {
 
 TEST(ServiceWindow, NoPortBeepsAndSaysSo) {
     removePort(1);
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm1 form;
     ASSERT_EQ(form.Serial1.COMPort(), 0);
     form.protocol().note("old");
@@ -286,7 +286,7 @@ TEST(Screenshots, LongProtocolScrolledToTheMiddleWithASelection) {
     if (dir.isEmpty()) {
         GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
     }
-    toolkit::ScriptedDialogs dialogs;
+    testsupport::ScriptedDialogs dialogs;
     servicetool::TForm1 form;
     form.RadioGroup1->setItemIndex(1);
     form.show();

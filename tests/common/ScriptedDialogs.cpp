@@ -1,6 +1,6 @@
 #include "ScriptedDialogs.h"
 
-namespace toolkit {
+namespace testsupport {
 
 namespace {
 // An empty queue answers "cancelled".
@@ -17,10 +17,10 @@ std::optional<QString> takeFirst(std::deque<std::optional<QString>>& queue) {
 }
 } // namespace
 
-ScriptedDialogs::ScriptedDialogs() : m_previous(setDialogs(this)) {}
+ScriptedDialogs::ScriptedDialogs() : m_previous(toolkit::setDialogs(this)) {}
 
 ScriptedDialogs::~ScriptedDialogs() {
-    setDialogs(m_previous);
+    toolkit::setDialogs(m_previous);
 }
 
 QStringList ScriptedDialogs::messages() const {
@@ -47,7 +47,8 @@ bool ScriptedDialogs::confirm(QWidget*, const QString& text, const QString& capt
     return answer;
 }
 
-Dialogs::Answer ScriptedDialogs::ask(QWidget*, const QString& text, const QString& caption) {
+toolkit::Dialogs::Answer ScriptedDialogs::ask(QWidget*, const QString& text,
+                                              const QString& caption) {
     shown.push_back({QStringLiteral("ask"), text, caption});
     if (askAnswers.empty()) {
         return Answer::Cancel;
@@ -64,16 +65,18 @@ std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& caption,
     return takeFirst(inputAnswers);
 }
 
-std::optional<QString> ScriptedDialogs::saveFileName(QWidget*, const FileDialogOptions& options) {
+std::optional<QString> ScriptedDialogs::saveFileName(QWidget*,
+                                                     const toolkit::FileDialogOptions& options) {
     shown.push_back({QStringLiteral("save"), options.filter, options.title});
     fileOptions.push_back(options);
     return takeFirst(fileAnswers);
 }
 
-std::optional<QString> ScriptedDialogs::openFileName(QWidget*, const FileDialogOptions& options) {
+std::optional<QString> ScriptedDialogs::openFileName(QWidget*,
+                                                     const toolkit::FileDialogOptions& options) {
     shown.push_back({QStringLiteral("open"), options.filter, options.title});
     fileOptions.push_back(options);
     return takeFirst(fileAnswers);
 }
 
-} // namespace toolkit
+} // namespace testsupport

@@ -1,8 +1,8 @@
-#include "toolkit/rtf/RecordingSink.h"
+#include "common/RecordingSink.h"
 
-namespace toolkit::rtf {
+namespace testsupport {
 
-void RecordingSink::text(std::u16string_view text, const CharFormat& format) {
+void RecordingSink::text(std::u16string_view text, const toolkit::rtf::CharFormat& format) {
     RecordedRun& run = runs.emplace_back();
     run.start = plain.size();
     run.length = text.size();
@@ -12,22 +12,22 @@ void RecordingSink::text(std::u16string_view text, const CharFormat& format) {
     plain.append(text);
 }
 
-void RecordingSink::picture(const Picture& picture, const CharFormat&) {
+void RecordingSink::picture(const toolkit::rtf::Picture& picture, const toolkit::rtf::CharFormat&) {
     plain.push_back(u'\uFFFC');
     pictures.push_back(picture);
 }
 
-void RecordingSink::paragraphEnd(const ParaFormat& format) {
+void RecordingSink::paragraphEnd(const toolkit::rtf::ParaFormat& format) {
     plain.push_back(u'\n');
     paragraphs.push_back(format);
 }
 
-void RecordingSink::cellEnd(const ParaFormat& format) {
+void RecordingSink::cellEnd(const toolkit::rtf::ParaFormat& format) {
     plain.push_back(u'\t');
     paragraphs.push_back(format);
 }
 
-void RecordingSink::rowEnd(const RowFormat& row) {
+void RecordingSink::rowEnd(const toolkit::rtf::RowFormat& row) {
     if (!plain.empty() && plain.back() == u'\t') {
         plain.back() = u'\n';
     } else {
@@ -36,7 +36,7 @@ void RecordingSink::rowEnd(const RowFormat& row) {
     rows.push_back(row);
 }
 
-void RecordingSink::documentEnd(const ParaFormat&) {
+void RecordingSink::documentEnd(const toolkit::rtf::ParaFormat&) {
     ended = true;
 }
 
@@ -49,4 +49,4 @@ const RecordedRun* RecordingSink::runWith(std::u16string_view needle) const {
     return nullptr;
 }
 
-} // namespace toolkit::rtf
+} // namespace testsupport

@@ -3,14 +3,14 @@
 // An unexpected question (empty queue) answers No / cancel and is recorded, so a test never
 // blocks on a modal box.
 
-#include "Dialogs.h"
+#include "toolkit/Dialogs.h"
 
 #include <deque>
 #include <vector>
 
-namespace toolkit {
+namespace testsupport {
 
-class ScriptedDialogs : public Dialogs {
+class ScriptedDialogs : public toolkit::Dialogs {
 public:
     struct Shown {
         QString kind; // "message", "confirm", "ask", "input", "save", "open"
@@ -26,7 +26,7 @@ public:
     std::deque<std::optional<QString>> inputAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     std::vector<Shown> shown;
-    std::vector<FileDialogOptions> fileOptions;
+    std::vector<toolkit::FileDialogOptions> fileOptions;
     int beeps = 0;
 
     QStringList messages() const; // texts of the message boxes shown, in order
@@ -37,12 +37,14 @@ public:
     std::optional<QString> input(QWidget*, const QString& caption, const QString& prompt,
                                  const QString& value) override;
     QString lastInputValue; // the proposed answer of the last input box
-    std::optional<QString> saveFileName(QWidget*, const FileDialogOptions& options) override;
-    std::optional<QString> openFileName(QWidget*, const FileDialogOptions& options) override;
+    std::optional<QString> saveFileName(QWidget*,
+                                        const toolkit::FileDialogOptions& options) override;
+    std::optional<QString> openFileName(QWidget*,
+                                        const toolkit::FileDialogOptions& options) override;
     void beep() override { ++beeps; }
 
 private:
     Dialogs* m_previous = nullptr;
 };
 
-} // namespace toolkit
+} // namespace testsupport

@@ -1,5 +1,5 @@
 // libFuzzer entry: any bytes must read to the end without a fault, a hang or runaway memory.
-#include "toolkit/rtf/RecordingSink.h"
+#include "common/RecordingSink.h"
 #include "toolkit/rtf/RtfReader.h"
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    toolkit::rtf::RecordingSink sink;
+    testsupport::RecordingSink sink;
     toolkit::rtf::readRtf(std::string_view(reinterpret_cast<const char*>(data), size), sink);
     if (!sink.ended) {
         __builtin_trap();

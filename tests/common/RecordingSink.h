@@ -7,33 +7,34 @@
 #include <string>
 #include <vector>
 
-namespace toolkit::rtf {
+namespace testsupport {
 
 // A run of text: where it lies in the sink's plain text, and its format.
 struct RecordedRun {
     std::size_t start = 0;
     std::size_t length = 0;
-    CharFormat format; // fontName cleared; see font
+    toolkit::rtf::CharFormat format; // fontName cleared; see font
     std::string font;
 };
 
-class RecordingSink : public RtfSink {
+class RecordingSink : public toolkit::rtf::RtfSink {
 public:
-    void text(std::u16string_view text, const CharFormat& format) override;
-    void picture(const Picture& picture, const CharFormat& format) override;
-    void paragraphEnd(const ParaFormat& format) override;
-    void cellEnd(const ParaFormat& format) override;
-    void rowEnd(const RowFormat& row) override;
-    void documentEnd(const ParaFormat& format) override;
+    void text(std::u16string_view text, const toolkit::rtf::CharFormat& format) override;
+    void picture(const toolkit::rtf::Picture& picture,
+                 const toolkit::rtf::CharFormat& format) override;
+    void paragraphEnd(const toolkit::rtf::ParaFormat& format) override;
+    void cellEnd(const toolkit::rtf::ParaFormat& format) override;
+    void rowEnd(const toolkit::rtf::RowFormat& row) override;
+    void documentEnd(const toolkit::rtf::ParaFormat& format) override;
 
     // The text as a reader sees it: paragraphs end in '\n', cells in '\t', a row in '\n'
     // (replacing its last '\t'); a picture is U+FFFC.
     std::u16string plain;
     // Deques: a long document has hundreds of thousands of runs, which must not be moved.
     std::deque<RecordedRun> runs;
-    std::deque<ParaFormat> paragraphs; // one per paragraph or cell end
-    std::vector<Picture> pictures;
-    std::vector<RowFormat> rows;
+    std::deque<toolkit::rtf::ParaFormat> paragraphs; // one per paragraph or cell end
+    std::vector<toolkit::rtf::Picture> pictures;
+    std::vector<toolkit::rtf::RowFormat> rows;
     bool ended = false;
 
     // The format of the run that holds the first occurrence of needle; nullptr if none.
@@ -43,4 +44,4 @@ public:
     }
 };
 
-} // namespace toolkit::rtf
+} // namespace testsupport

@@ -10,6 +10,7 @@
 
 namespace fs = std::filesystem;
 using namespace toolkit::rtf;
+using testsupport::RecordingSink;
 
 namespace {
 

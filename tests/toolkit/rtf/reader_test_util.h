@@ -1,7 +1,7 @@
 #pragma once
 // Reads RTF into a recording sink; shared by the reader tests.
 
-#include "toolkit/rtf/RecordingSink.h"
+#include "common/RecordingSink.h"
 #include "toolkit/rtf/RtfReader.h"
 
 #include <string>
@@ -9,8 +9,8 @@
 
 namespace rtftest {
 
-inline toolkit::rtf::RecordingSink read(std::string_view rtf) {
-    toolkit::rtf::RecordingSink sink;
+inline testsupport::RecordingSink read(std::string_view rtf) {
+    testsupport::RecordingSink sink;
     toolkit::rtf::readRtf(rtf, sink);
     return sink;
 }
