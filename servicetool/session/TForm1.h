@@ -116,13 +116,13 @@ protected:
 private:
     void createControls();
     void createMenus();
-    // The "Optionen" and "Hilfe" menus, the help button and the settings dialog (MainMenu.cpp).
+    // The "Optionen" and "Hilfe" menus, the help button and the settings dialog (TForm1Menus.cpp).
     void createOptionsAndHelp();
     void appendBlue(std::string_view win1252);
     void showReceived(const std::string& piece);
     void sendBurst(char letter);
     void announceFactoryReset();
-    // The session's recording file (SessionRecording.cpp): "Verbinden" starts it, the port's
+    // The session's recording file (TForm1Recording.cpp): "Verbinden" starts it, the port's
     // close ends it; everything the view gains in between is written at once.
     void beginSession();
     void recordProtocol();
