@@ -1,6 +1,5 @@
 #include "LineStoreRtf.h"
 
-#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 
@@ -77,8 +76,7 @@ bool saveLineStoreAsRtf(const LineStore& store, const QString& path, QString* er
     if (!ok) {
         file.cancelWriting();
         if (error) {
-            *error = QStringLiteral("Datei %1 kann nicht geschrieben werden: %2")
-                         .arg(QFileInfo(path).absoluteFilePath(), file.errorString());
+            *error = file.errorString();
         }
     }
     return ok;

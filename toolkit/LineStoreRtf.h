@@ -11,7 +11,8 @@
 
 namespace toolkit {
 
-// On failure returns false with a German error text.
+// On failure returns false with the reason (the file system's error text); the caller words
+// the message.
 bool saveLineStoreAsRtf(const LineStore& store, const QString& path, QString* error = nullptr,
                         const RtfOptions& options = {});
 

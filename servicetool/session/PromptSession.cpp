@@ -6,13 +6,10 @@ namespace servicetool {
 
 namespace {
 
-constexpr std::array<std::string_view, PromptBuffer::KeywordCount> Keywords = {
-    KeywordListener, KeywordTenTimes, KeywordLoadingDefaults, KeywordTraceOff};
-
 constexpr std::size_t longestKeyword() {
     std::size_t n = 0;
-    for (std::string_view k : Keywords) {
-        n = std::max(n, k.size());
+    for (const PromptRecord& prompt : kPrompts) {
+        n = std::max(n, prompt.text.size());
     }
     return n;
 }
@@ -39,8 +36,8 @@ void PromptBuffer::append(std::string_view piece) {
         return;
     }
     m_tail.append(piece);
-    for (std::size_t k = 0; k < Keywords.size(); ++k) {
-        if (!m_found[k] && m_tail.find(Keywords[k]) != std::string::npos) {
+    for (std::size_t k = 0; k < kPrompts.size(); ++k) {
+        if (!m_found[k] && m_tail.find(kPrompts[k].text) != std::string::npos) {
             m_found[k] = true;
         }
     }
@@ -79,7 +76,7 @@ std::vector<SessionStep> PromptSession::poll(std::string_view received, int acti
 
 void PromptSession::pollVersion2(std::vector<SessionStep>& steps, int actionIndex) {
     if (m_buffer.contains(PromptBuffer::Listener)) {
-        steps.push_back({SessionStep::AnswerListener, {}, ListenerAnswer});
+        steps.push_back({SessionStep::AnswerListener, {}, kListenerAnswer});
         m_buffer.clear();
         m_listenerSeen = true;
     }

@@ -10,14 +10,8 @@
 
 namespace servicetool {
 
-// The prompt texts the controller prints during its boot.
-inline constexpr std::string_view KeywordListener = "listener";
-inline constexpr std::string_view KeywordTenTimes = "10 times";
-inline constexpr std::string_view KeywordLoadingDefaults = "loading default config";
-inline constexpr std::string_view KeywordTraceOff = "- ... configuring trace off";
-
 // The answer to "listener", and the letter per action index of " Aktion: ".
-inline constexpr char ListenerAnswer = 'm';
+inline constexpr char kListenerAnswer = 'm';
 char actionLetter(int actionIndex);
 
 // Keeps whether each keyword occurs in everything received since the last clear, while holding
@@ -26,6 +20,7 @@ char actionLetter(int actionIndex);
 // a piece therefore does not grow with the length of a recording.
 class PromptBuffer {
 public:
+    // The prompts the controller prints during its boot; kPrompts gives each its text.
     enum Keyword { Listener, TenTimes, LoadingDefaults, TraceOff, KeywordCount };
 
     void append(std::string_view piece);
@@ -40,6 +35,42 @@ private:
     std::string m_tail;
     std::array<bool, KeywordCount> m_found{};
 };
+
+// One prompt: which keyword it is and its text in the controller's boot output.
+struct PromptRecord {
+    PromptBuffer::Keyword keyword;
+    std::string_view text;
+};
+
+// The prompts, one record per keyword in the order of the enum. A record left out would be an
+// empty text, which every piece "contains", so its answer would fire at the first poll: the
+// check below refuses to compile such a table.
+inline constexpr std::array<PromptRecord, PromptBuffer::KeywordCount> kPrompts = {{
+    // Version 2: answered with one "m".
+    {PromptBuffer::Listener, "listener"},
+    // Version 2, once "listener" came: the action letter twelve times.
+    {PromptBuffer::TenTimes, "10 times"},
+    // Version 2: the port closes and the factory reset is announced.
+    {PromptBuffer::LoadingDefaults, "loading default config"},
+    // Version 1: the action letter twelve times.
+    {PromptBuffer::TraceOff, "- ... configuring trace off"},
+}};
+
+constexpr bool promptTableComplete() {
+    for (std::size_t k = 0; k < kPrompts.size(); ++k) {
+        if (kPrompts[k].keyword != static_cast<PromptBuffer::Keyword>(k) ||
+            kPrompts[k].text.empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(promptTableComplete(), "every prompt keyword needs its record, in enum order");
+
+// The text of a prompt.
+constexpr std::string_view promptText(PromptBuffer::Keyword keyword) {
+    return kPrompts[keyword].text;
+}
 
 // One reaction of a poll tick, in the order the window carries them out.
 struct SessionStep {

@@ -50,7 +50,7 @@ bool ProtocolStream::receive(std::string_view piece) {
             m_pairsWith = pairAfter(c, m_pairsWith);
             if (!secondHalf) {
                 if (!m_lineOpen && !m_interrupted) {
-                    m_store.startLine(ReceivedColour); // an empty line of the controller's
+                    m_store.startLine(kReceivedColour); // an empty line of the controller's
                 }
                 m_lineOpen = false;
                 m_interrupted = false;
@@ -63,11 +63,11 @@ bool ProtocolStream::receive(std::string_view piece) {
             ++end;
         }
         if (!m_lineOpen) {
-            m_store.startLine(ReceivedColour);
+            m_store.startLine(kReceivedColour);
             m_lineOpen = true;
             m_interrupted = false;
         }
-        m_store.appendText(piece.substr(i, end - i), ReceivedColour);
+        m_store.appendText(piece.substr(i, end - i), kReceivedColour);
         m_pairsWith = 0;
         i = end;
     }
@@ -86,12 +86,12 @@ void ProtocolStream::refuse(std::string_view piece) {
         return;
     }
     m_refusing = true;
-    m_store.startLine(OwnColour);
-    m_store.appendText("?", OwnColour);
+    m_store.startLine(kOwnColour);
+    m_store.appendText("?", kOwnColour);
 }
 
 bool ProtocolStream::note(std::string_view text, toolkit::Rgb colour) {
-    if (m_store.size() + text.size() + 1 > m_capacity + OwnReserve) {
+    if (m_store.size() + text.size() + 1 > m_capacity + kOwnReserve) {
         return false;
     }
     m_store.startLine(colour);

@@ -24,14 +24,14 @@
 
 namespace servicetool {
 
-inline constexpr toolkit::Rgb ReceivedColour = 0x000000;
-inline constexpr toolkit::Rgb OwnColour = 0x0000FF;
+inline constexpr toolkit::Rgb kReceivedColour = 0x000000;
+inline constexpr toolkit::Rgb kOwnColour = 0x0000FF;
 
 class ProtocolStream {
 public:
     // 64 MiB: about 90 minutes of trace output at 115200 bit/s.
-    static constexpr std::uint64_t DefaultCapacity = std::uint64_t{64} << 20;
-    static constexpr std::uint64_t OwnReserve = 64 * 1024;
+    static constexpr std::uint64_t kDefaultCapacity = std::uint64_t{64} << 20;
+    static constexpr std::uint64_t kOwnReserve = 64 * 1024;
 
     explicit ProtocolStream(toolkit::LineStore& store) : m_store(store) {}
 
@@ -41,7 +41,7 @@ public:
     // Returns false when the piece was refused.
     bool receive(std::string_view piece);
     // One entry of the window's own; false when even the reserve is used up.
-    bool note(std::string_view text, toolkit::Rgb colour = OwnColour);
+    bool note(std::string_view text, toolkit::Rgb colour = kOwnColour);
     // Empties the store and forgets where the stream stood.
     void clear();
 
@@ -49,7 +49,7 @@ private:
     void refuse(std::string_view piece);
 
     toolkit::LineStore& m_store;
-    std::uint64_t m_capacity = DefaultCapacity;
+    std::uint64_t m_capacity = kDefaultCapacity;
     bool m_lineOpen = false; // the store's last line is a received line not yet ended
     char m_pairsWith = 0;    // the last received byte was a lone CR (LF): an LF (CR) belongs to it
     bool m_interrupted = false; // a received line was cut off by a line of the window's own

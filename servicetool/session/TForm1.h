@@ -1,5 +1,11 @@
 #pragma once
 // The main window of korveltool: the service session at the panel controller's serial port.
+// Its parts live in files named after it, one concern each:
+//   TForm1.cpp           construction: controls, Serial1's stored layout, the line settings
+//   TForm1Menus.cpp      the menus (all built there), their handlers, help and About
+//   TForm1Session.cpp    "Verbinden"/"Trennen", the poll tick, the answers to the controller
+//   TForm1Recording.cpp  the session's recording file and an unplugged adapter
+//   TForm1Files.cpp      "Speichern unter", closing and exit, the folder of the program's files
 
 #include "serial/Serial.h"
 #include "servicetool/session/PromptSession.h"
@@ -115,14 +121,16 @@ protected:
 
 private:
     void createControls();
+    // The menu bar (TForm1Menus.cpp); the "Optionen" and "Hilfe" menus also wire the help
+    // button and create the settings dialog.
     void createMenus();
-    // The "Optionen" and "Hilfe" menus, the help button and the settings dialog (MainMenu.cpp).
     void createOptionsAndHelp();
+    // The session (TForm1Session.cpp).
     void appendBlue(std::string_view win1252);
     void showReceived(const std::string& piece);
     void sendBurst(char letter);
     void announceFactoryReset();
-    // The session's recording file (SessionRecording.cpp): "Verbinden" starts it, the port's
+    // The session's recording file (TForm1Recording.cpp): "Verbinden" starts it, the port's
     // close ends it; everything the view gains in between is written at once.
     void beginSession();
     void recordProtocol();

@@ -81,7 +81,7 @@ TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindowsWithThei
 }
 
 TEST(KorvelToolMenus, EveryItemWithItsStateAndDiagnoseWindowsComeUpOnce) {
-    WindowOnPty w;
+    KorvelToolWindow w;
     servicetool::TForm1& f = *w.form;
     servicetool::createDiagnoseWindows(f);
     EXPECT_EQ(texts(f.menuBar()->actions()),
@@ -117,7 +117,7 @@ TEST(KorvelToolMenus, EveryItemWithItsStateAndDiagnoseWindowsComeUpOnce) {
 }
 
 TEST(KorvelToolHelp, F1ButtonAndMenuOpenTheirTopicsAndAboutNamesVersionAndDate) {
-    WindowOnPty w;
+    KorvelToolWindow w;
     servicetool::TForm1& f = *w.form;
     QStringList asked;
     toolkit::HelpOpener previous = toolkit::setHelpOpener([&](const QString& t) { asked << t; });

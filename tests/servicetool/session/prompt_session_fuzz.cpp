@@ -11,8 +11,6 @@
 using namespace servicetool;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view keywords[] = {KeywordListener, KeywordTenTimes, KeywordLoadingDefaults,
-                                         KeywordTraceOff};
     PromptBuffer bounded;
     std::string unbounded;
     std::size_t pos = 0;
@@ -25,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bounded.append(piece);
         unbounded += piece;
         for (int k = 0; k < PromptBuffer::KeywordCount; ++k) {
-            const bool expected = unbounded.find(keywords[k]) != std::string::npos;
+            const bool expected =
+                unbounded.find(promptText(PromptBuffer::Keyword(k))) != std::string::npos;
             if (bounded.contains(PromptBuffer::Keyword(k)) != expected) {
                 std::abort();
             }

@@ -46,12 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (line.find('\r') != std::string::npos) {
             std::abort(); // a line end inside a line
         }
-        if (store.lineRuns(i).front().colour == ReceivedColour) {
+        if (store.lineRuns(i).front().colour == kReceivedColour) {
             kept += line;
             receivedLines.push_back(line);
         }
     }
-    if (small && store.size() > stream.capacity() + ProtocolStream::OwnReserve + 2 * size) {
+    if (small && store.size() > stream.capacity() + ProtocolStream::kOwnReserve + 2 * size) {
         std::abort();
     }
     if (refused) {

@@ -85,7 +85,7 @@ TEST(ProtocolStream, LineEndsAreCrLfLoneCrOrLoneLfAndEmptyLinesStay) {
     Protocol p;
     p.in({"a\r\nb\rc\nd\r", "\nf\n\n", "\r\r\n", "", "g"});
     EXPECT_EQ(p.lines(), (Lines{"a", "b", "c", "d", "f", "", "", "g"}));
-    EXPECT_EQ(p.colour(5), ReceivedColour);
+    EXPECT_EQ(p.colour(5), kReceivedColour);
     // An empty piece adds nothing, not even to an open line.
     const std::uint64_t size = p.store.size();
     p.in({""});
@@ -108,8 +108,9 @@ TEST(ProtocolStream, OwnLinesStandOnTheirOwnAndTheInterruptedLineGoesOnAfterThem
                      "ffnet.",
                      "  Jetzt RESET am Panel durchf\xFChren.", "press m to start the listener",
                      "# m", " ok", "# Auswahl: d", "menu", "# m", ""}));
-    const std::vector<toolkit::Rgb> colours = {OwnColour,      OwnColour, ReceivedColour, OwnColour,
-                                               ReceivedColour, OwnColour, ReceivedColour};
+    const std::vector<toolkit::Rgb> colours = {kOwnColour,     kOwnColour,      kReceivedColour,
+                                               kOwnColour,     kReceivedColour, kOwnColour,
+                                               kReceivedColour};
     for (std::size_t i = 0; i < colours.size(); ++i) {
         EXPECT_EQ(p.colour(i), colours[i]) << "line " << i;
     }
@@ -124,7 +125,7 @@ TEST(ProtocolStream, AFullStoreShowsOneQuestionMarkPerRefusedStretch) {
     EXPECT_TRUE(p.stream.note("# m")); // the window's own lines have their reserve
     EXPECT_FALSE(p.stream.receive("still too long\r"));
     EXPECT_EQ(p.lines(), (Lines{"0123456789", "?", "# m"}));
-    EXPECT_EQ(p.colour(1), OwnColour);
+    EXPECT_EQ(p.colour(1), kOwnColour);
 
     // A piece that fits ends the stretch; the next refusal is a new one. The refused CR still
     // pairs with the LF that follows it.

@@ -36,15 +36,19 @@ panelsim::Options simOptions(int version, char letter, unsigned seed) {
     return o;
 }
 
-struct SimRun {
-    explicit SimRun(const panelsim::Options& options) : sim(options) {
+// The window against the simulator, which publishes its pty as COM1 before the window starts.
+struct SimRun : KorvelToolWindow {
+    explicit SimRun(const panelsim::Options& options) : KorvelToolWindow(Later{}), sim(options) {
         std::string error;
         EXPECT_TRUE(sim.open(&error)) << error;
         rescanPorts();
-        form = std::make_unique<servicetool::TForm1>(nullptr, folder.path() + QLatin1Char('/'));
+        createForm();
         form->show();
     }
-    ~SimRun() { sim.stop(); }
+    ~SimRun() override {
+        sim.stop();
+        form.reset();
+    }
 
     bool viewHas(const QString& text) const { return viewText(*form).contains(text); }
     panelsim::SessionReport finish() {
@@ -53,10 +57,7 @@ struct SimRun {
         return reports.empty() ? panelsim::SessionReport{} : reports.front();
     }
 
-    QTemporaryDir folder; // the program folder: the session recordings go there
-    testsupport::ScriptedDialogs dialogs;
     panelsim::PanelSim sim;
-    std::unique_ptr<servicetool::TForm1> form;
 };
 
 std::string receivedBytes(const panelsim::SessionReport& r) {

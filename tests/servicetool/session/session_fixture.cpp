@@ -75,13 +75,17 @@ QColor lineColour(const servicetool::TForm1& form, int line) {
     return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-WindowOnPty::WindowOnPty() {
+void KorvelToolWindow::createForm() {
+    form = std::make_unique<servicetool::TForm1>(nullptr, folder.path() + QLatin1Char('/'));
+}
+
+WindowOnPty::WindowOnPty() : KorvelToolWindow(Later{}) {
     std::string error;
     if (!pty.open(portFolder(), 1, &error)) {
         ADD_FAILURE() << error;
     }
     rescanPorts();
-    form = std::make_unique<servicetool::TForm1>(nullptr, folder.path() + QLatin1Char('/'));
+    createForm();
 }
 
 QStringList recordedLines(const servicetool::TForm1& form) {

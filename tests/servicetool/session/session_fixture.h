@@ -34,15 +34,31 @@ QColor lineColour(const servicetool::TForm1& form, int line);
 // The lines of the session's recording file, or nothing when it cannot be read.
 QStringList recordedLines(const servicetool::TForm1& form);
 
-// A window on COM1, which is a pty whose other end the test holds. Its program folder (where
-// the session recordings go) is a temporary folder of the test.
-class WindowOnPty {
+// korveltool's main window for a test: its program folder (where the session recordings go)
+// is a temporary folder of the test, and message boxes and file dialogs are scripted. It takes
+// whatever ports are present; tests that need the line use WindowOnPty.
+class KorvelToolWindow {
 public:
-    WindowOnPty();
+    KorvelToolWindow() { createForm(); }
+    virtual ~KorvelToolWindow() = default;
     QTemporaryDir folder;
     testsupport::ScriptedDialogs dialogs;
-    ptylink::PtyLink pty;
     std::unique_ptr<servicetool::TForm1> form;
+
+protected:
+    struct Later {};
+    // For a fixture that must make its ports first: call createForm() then.
+    explicit KorvelToolWindow(Later) {}
+    void createForm();
+};
+
+// The window on COM1, which is a pty whose other end the test holds.
+class WindowOnPty : public KorvelToolWindow {
+public:
+    WindowOnPty();
+    // The window goes first, while its line is still there.
+    ~WindowOnPty() override { form.reset(); }
+    ptylink::PtyLink pty;
 
     // "Verbinden"; true when the port opened.
     bool connect();

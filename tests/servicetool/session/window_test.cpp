@@ -210,13 +210,13 @@ TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {
 
 TEST(ServiceWindow, NoPortBeepsAndSaysSo) {
     removePort(1);
-    testsupport::ScriptedDialogs dialogs;
-    servicetool::TForm1 form;
+    KorvelToolWindow w;
+    servicetool::TForm1& form = *w.form;
     ASSERT_EQ(form.Serial1.COMPort(), 0);
     form.protocol().note("old");
     form.BitBtn1Click();
-    EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Keine Schnittstelle vorhanden !")});
+    EXPECT_EQ(w.dialogs.beeps, 1);
+    EXPECT_EQ(w.dialogs.messages(), QStringList{QStringLiteral("Keine Schnittstelle vorhanden !")});
     EXPECT_EQ(form.RichEdit1->store().lineCount(), 0u);
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_FALSE(form.BitBtn1->isHidden());
@@ -273,9 +273,17 @@ TEST(ServiceWindow, SaveAsAsksWithTheRtfFilterAndReportsAFailedWrite) {
     EXPECT_TRUE(w.dialogs.messages().isEmpty());
 
     const QStringList before = viewLines(*w.form);
-    w.dialogs.fileAnswers.push_back(QStringLiteral("/nonexistent/folder/protokoll.rtf"));
+    const QString target = QDir(w.folder.filePath(QStringLiteral("missing"))).absolutePath() +
+                           QStringLiteral("/protokoll.rtf");
+    w.dialogs.fileAnswers.push_back(target);
     w.form->Speichernunter1Click();
-    EXPECT_EQ(w.dialogs.messages().size(), 1);
+    ASSERT_EQ(w.dialogs.messages().size(), 1);
+    // The whole path as the platform writes it, then the reason.
+    const QString said = QStringLiteral("Datei %1 kann nicht geschrieben werden: ")
+                             .arg(QDir::toNativeSeparators(target));
+    EXPECT_TRUE(w.dialogs.messages().front().startsWith(said))
+        << w.dialogs.messages().front().toStdString();
+    EXPECT_GT(w.dialogs.messages().front().size(), said.size()) << "the reason is missing";
     EXPECT_EQ(viewLines(*w.form), before);
 }
 
@@ -286,8 +294,8 @@ TEST(Screenshots, LongProtocolScrolledToTheMiddleWithASelection) {
     if (dir.isEmpty()) {
         GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
     }
-    testsupport::ScriptedDialogs dialogs;
-    servicetool::TForm1 form;
+    KorvelToolWindow w;
+    servicetool::TForm1& form = *w.form;
     form.RadioGroup1->setItemIndex(1);
     form.show();
     servicetool::ProtocolStream& protocol = form.protocol();

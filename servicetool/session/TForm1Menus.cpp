@@ -1,12 +1,13 @@
-// The main window's "Optionen" and "Hilfe" menus, its help button and its settings dialog.
+// TForm1's menus, built in one place, with their handlers; the help button and the settings
+// dialog on Serial1.
 
 #include "servicetool/session/TForm1.h"
 
 #include "serial/qt/SerAddons.h"
+#include "servicetool/decoders/TForm2.h"
+#include "servicetool/decoders/TForm3.h"
+#include "servicetool/faultviewer/TForm4.h"
 #include "toolkit/HelpLauncher.h"
-#include "toolkit/ProgramFolder.h"
-#include "toolkit/Win1252.h"
-#include "toolkit/WritableFolder.h"
 
 #include <QAction>
 #include <QMenu>
@@ -43,6 +44,15 @@ QString germanDate(const char* compilerDate) {
         .arg(parts[2]);
 }
 
+// Shows a window that already exists; one that is up comes to the front and gets the focus.
+void bringToFront(QWidget* window) {
+    if (window) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+}
+
 } // namespace
 
 QString aboutText() {
@@ -51,6 +61,23 @@ QString aboutText() {
                           "Werkseinstellung, Mitschnitt und Diagnose.\n\n"
                           "Erstellt am %2")
         .arg(QStringLiteral(KORVEL_VERSION), germanDate(__DATE__));
+}
+
+void TForm1::createMenus() {
+    Datei1 = menuBar()->addMenu(QStringLiteral("Datei"));
+    Speichernunter1 = Datei1->addAction(QStringLiteral("Speichern unter"));
+    Beenden1 = Datei1->addAction(QStringLiteral("Beenden"));
+    connect(Speichernunter1, &QAction::triggered, this, &TForm1::Speichernunter1Click);
+    connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
+
+    Diagnose1 = menuBar()->addMenu(QStringLiteral("Diagnose"));
+    Module1 = Diagnose1->addAction(QStringLiteral("Vernetzung/Module"));
+    Vestra1 = Diagnose1->addAction(QStringLiteral("Vestra dyn. Daten 50"));
+    Melderverschmutzung1 = Diagnose1->addAction(QStringLiteral("Melderverschmutzung"));
+    connect(Module1, &QAction::triggered, this, &TForm1::Module1Click);
+    connect(Vestra1, &QAction::triggered, this, &TForm1::Vestra1Click);
+    connect(Melderverschmutzung1, &QAction::triggered, this, &TForm1::Melderverschmutzung1Click);
+    createOptionsAndHelp();
 }
 
 void TForm1::createOptionsAndHelp() {
@@ -95,6 +122,19 @@ void TForm1::createOptionsAndHelp() {
     }
 }
 
+void TForm1::Vestra1Click() {
+    bringToFront(Form2);
+}
+
+void TForm1::Melderverschmutzung1Click() {
+    bringToFront(Form3);
+}
+
+// Shows the one fault-description window; one that is already up only comes to the front.
+void TForm1::Module1Click() {
+    bringToFront(Form4);
+}
+
 // The dialog writes confirmed settings into Serial1 itself; an open port keeps its line
 // settings until the next "Verbinden".
 void TForm1::Schnittstelle1Click() {
@@ -112,15 +152,6 @@ void TForm1::BitBtn3Click() {
 void TForm1::ber1Click() {
     toolkit::dialogs().message(this, aboutText(), QStringLiteral("Korvel-Tool"),
                                toolkit::Dialogs::Icon::Information);
-}
-
-QString TForm1::dataFolder() {
-    const QString base = m_programFolder.isEmpty() ? toolkit::programFolder() : m_programFolder;
-    const QString folder = toolkit::writableFolder(base, QStringLiteral("korveltool"));
-    if (const QString notice = toolkit::fallbackNotice(); !notice.isEmpty()) {
-        appendBlue("# " + toolkit::toWin1252(notice));
-    }
-    return folder;
 }
 
 } // namespace servicetool
