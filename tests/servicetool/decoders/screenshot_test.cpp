@@ -1,8 +1,8 @@
 // Renders both decoder windows with the demo data beside the program into PNG files, for a
 // person to look at. Runs only when KORVEL_SHOTS_DIR names the folder for the pictures.
+#include "DecoderWindowTest.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
-#include "toolkit/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -13,15 +13,7 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
-namespace {
-
-void pick(QComboBox* box, int index) {
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-    QApplication::processEvents();
-}
-
-} // namespace
+using testsupport::pick;
 
 TEST(Screenshots, DecoderWindowsWithDemoData) {
     const QString dir = qEnvironmentVariable("KORVEL_SHOTS_DIR");
