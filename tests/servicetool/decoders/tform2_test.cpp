@@ -58,6 +58,8 @@ TEST_F(Form2Test, LayoutOfTheWindow) {
     }
     EXPECT_EQ(form.StringGrid1->cell(0, 1), QStringLiteral(" Bit 7"));
     EXPECT_EQ(form.StringGrid1->cell(0, 8), QStringLiteral(" Bit 0"));
+    form.show();
+    EXPECT_EQ(form.size(), QSize(834, 481)); // the client area
 }
 
 TEST_F(Form2Test, ShowingListsEveryEntryOnceAndPicksUpChangedFiles) {

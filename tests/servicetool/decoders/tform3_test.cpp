@@ -48,6 +48,10 @@ TEST_F(Form3Test, LayoutOfTheWindow) {
     EXPECT_EQ(form.StringGrid2->cell(0, 0), QStringLiteral("  Bit"));
     EXPECT_EQ(form.StringGrid2->cell(2, 0), QStringLiteral("  Bedeutung"));
     EXPECT_EQ(form.StringGrid2->cell(0, 8), QStringLiteral(" Bit 0"));
+    // The client area; the layout must not push it taller.
+    form.show();
+    EXPECT_EQ(form.size(), QSize(834, 639));
+    EXPECT_LE(form.minimumSizeHint().height(), 639);
 }
 
 TEST_F(Form3Test, PickFillsEveryValueCellFromItsLine) {
