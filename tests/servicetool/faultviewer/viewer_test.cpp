@@ -1,4 +1,5 @@
 // The fault-description window: finding its document, the missing-document text, keys.
+#include "common/Screenshot.h"
 #include "servicetool/faultviewer/TForm4.h"
 
 #include <QApplication>
@@ -44,6 +45,8 @@ TEST(FaultViewer, FindsTheDocumentBesideTheProgramFromAnotherDirectory) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("Fehlerbeschreibungen der Zentrale")))
         << text.left(80).toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Abschlusswiderstände")));
+    form.show();
+    testsupport::saveScreenshot(form, "tform4.png");
 }
 
 TEST(FaultViewer, MissingDocumentGivesExactlyThreeLines) {
