@@ -1,11 +1,8 @@
 #include "servicetool/decoders/TForm2.h"
 
-#include "servicetool/decoders/BitDecoding.h"
-#include "servicetool/decoders/DataFieldHooks.h"
 #include "servicetool/decoders/DecoderWidgets.h"
 #include "servicetool/decoders/VestraData.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/ProgramFolder.h"
 #include "toolkit/StringGrid.h"
 #include "toolkit/Win1252.h"
 
@@ -37,9 +34,8 @@ QStringList toEntries(const std::vector<std::string>& texts) {
 } // namespace
 
 TForm2::TForm2(QWidget* parent, const QString& dataFolder)
-    : QDialog(parent), m_dataFolder(dataFolder.isEmpty() ? toolkit::programFolder() : dataFolder) {
-    setWindowTitle(QStringLiteral("  Korvel-Tool [Diagnose Vestra]"));
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    : DecoderWindow(parent, QStringLiteral("  Korvel-Tool [Diagnose Vestra]"), dataFolder,
+                    QStringLiteral("::diagnosedaten_vestra.htm")) {
     buildControls();
     resize(834, 481);
 }
@@ -49,14 +45,8 @@ void TForm2::buildControls() {
     ComboBox1 = makeEntryBox(QStringLiteral("Element"), GroupBox1);
     ComboBox1->setMinimumContentsLength(28);
     Label1 = new QLabel(QStringLiteral("Daten:"), GroupBox1);
-    Edit1 = new QLineEdit(QStringLiteral("0"), GroupBox1);
-    Edit1->setFixedWidth(90);
+    makeDataField(GroupBox1);
     Label1->setBuddy(Edit1);
-    RadioButton1 = new QRadioButton(QStringLiteral("Hex"), GroupBox1);
-    RadioButton2 = new QRadioButton(QStringLiteral("Dez"), GroupBox1);
-    RadioButton1->setChecked(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Berechnen"), GroupBox1);
-    BitBtn2->setAutoDefault(false);
     StringGrid1 = new toolkit::StringGrid(6, 9, 2, GroupBox1);
     StringGrid1->setRowSelect(true);
     StringGrid1->setDefaultRowHeight(22);
@@ -91,10 +81,7 @@ void TForm2::buildControls() {
     box2->addWidget(ComboBox2, 0, Qt::AlignTop);
     box2->addWidget(Memo1, 1);
 
-    BitBtn3 = new QPushButton(QStringLiteral("&Hilfe"), this);
-    BitBtn1 = new QPushButton(QStringLiteral("S&chließen"), this);
-    BitBtn3->setAutoDefault(false);
-    BitBtn1->setAutoDefault(false);
+    makeHelpAndClose(this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BitBtn3);
@@ -107,30 +94,20 @@ void TForm2::buildControls() {
 
     onEntryChanged(ComboBox1, this, [this] { ComboBox1Change(); });
     onEntryChanged(ComboBox2, this, [this] { ComboBox2Change(); });
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::hide);
-    new DataFieldHooks(
-        Edit1, [this](char& key) { Edit1KeyPress(key); }, [this] { Edit1Click(); });
+    connectControls(StringGrid1);
 }
 
 void TForm2::layOutGrid() {
-    static const char* const headers[] = {"   Bit",     "  x",        "      IN 1",
-                                          "      IN 2", "      IN 3", "      IN 4"};
-    static const int widths[] = {50, 30, 260, 260, 260, 260};
+    static const char* const kHeaders[] = {"   Bit",     "  x",        "      IN 1",
+                                           "      IN 2", "      IN 3", "      IN 4"};
+    static const int kWidths[] = {50, 30, 260, 260, 260, 260};
     for (int col = 0; col < 6; ++col) {
-        StringGrid1->setCell(col, 0, QString::fromLatin1(headers[col]));
-        StringGrid1->setColWidth(col, widths[col]);
+        StringGrid1->setCell(col, 0, QString::fromLatin1(kHeaders[col]));
+        StringGrid1->setColWidth(col, kWidths[col]);
     }
     for (int row = 1; row <= 8; ++row) {
         StringGrid1->setCell(0, row, QStringLiteral(" Bit %1").arg(8 - row));
     }
-}
-
-void TForm2::showAndRaise() {
-    show();
-    raise();
-    activateWindow();
 }
 
 void TForm2::showEvent(QShowEvent* event) {
@@ -141,12 +118,12 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 bool TForm2::loadTables() {
-    auto typ50 = readDataFile(m_dataFolder + QStringLiteral("typ50.csv"), kTableFileMaxBytes);
+    auto typ50 = readDataFile(dataFolder() + QStringLiteral("typ50.csv"), kTableFileMaxBytes);
     if (!typ50) {
         return false;
     }
     m_typ50 = std::move(*typ50);
-    auto faults = readDataFile(m_dataFolder + QStringLiteral("Fehler.csv"), kTableFileMaxBytes);
+    auto faults = readDataFile(dataFolder() + QStringLiteral("Fehler.csv"), kTableFileMaxBytes);
     if (!faults) {
         return false;
     }
@@ -184,27 +161,6 @@ void TForm2::ComboBox2Change() {
     const std::string number = toolkit::toWin1252(selectedEntry(ComboBox2));
     const auto description = faultDescription(m_faults, number);
     Memo1->setPlainText(description ? toolkit::fromWin1252(*description) : QString());
-}
-
-void TForm2::BitBtn2Click() {
-    const std::string entry =
-        prepareEntry(toolkit::toWin1252(Edit1->text()), RadioButton1->isChecked());
-    ShowBitMarks(DecodeBits(entry), *StringGrid1);
-}
-
-void TForm2::Edit1KeyPress(char& key) {
-    if (key == '\r') {
-        key = 0;
-        BitBtn2Click();
-    }
-}
-
-void TForm2::Edit1Click() {
-    selectStartOfField(Edit1);
-}
-
-void TForm2::BitBtn3Click() {
-    showProgramHelp(QStringLiteral("::diagnosedaten_vestra.htm"));
 }
 
 } // namespace servicetool

@@ -3,16 +3,12 @@
 // the meanings from "typ50.csv", and looks up fault numbers in "Fehler.csv". Works offline.
 
 #include "servicetool/decoders/DataFile.h"
-
-#include <QDialog>
+#include "servicetool/decoders/DecoderWindow.h"
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
 
 namespace toolkit {
 class StringGrid;
@@ -20,7 +16,7 @@ class StringGrid;
 
 namespace servicetool {
 
-class TForm2 : public QDialog {
+class TForm2 : public DecoderWindow {
     Q_OBJECT
 public:
     // The data files are looked for in dataFolder only (with a trailing separator); the program
@@ -30,28 +26,16 @@ public:
     QGroupBox* GroupBox1 = nullptr;
     QComboBox* ComboBox1 = nullptr;
     QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QRadioButton* RadioButton1 = nullptr; // "Hex"
-    QRadioButton* RadioButton2 = nullptr; // "Dez"
-    QPushButton* BitBtn2 = nullptr;       // "Berechnen"
     toolkit::StringGrid* StringGrid1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QComboBox* ComboBox2 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
-    QPushButton* BitBtn3 = nullptr; // "&Hilfe"
-    QPushButton* BitBtn1 = nullptr; // "S&chließen"
-
-    // Shows the window, or brings it to the front when it is already shown.
-    void showAndRaise();
+    // The data field and the buttons are DecoderWindow's.
 
 public slots:
     void FormShow();
     void ComboBox1Change();
     void ComboBox2Change();
-    void BitBtn2Click();
-    void Edit1KeyPress(char& key);
-    void Edit1Click();
-    void BitBtn3Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -61,7 +45,6 @@ private:
     void layOutGrid();
     bool loadTables();
 
-    QString m_dataFolder;
     Lines m_typ50;
     Lines m_faults;
 };

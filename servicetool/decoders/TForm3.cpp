@@ -1,11 +1,8 @@
 #include "servicetool/decoders/TForm3.h"
 
-#include "servicetool/decoders/BitDecoding.h"
-#include "servicetool/decoders/DataFieldHooks.h"
 #include "servicetool/decoders/DecoderWidgets.h"
 #include "servicetool/decoders/DetectorData.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/ProgramFolder.h"
 #include "toolkit/StringGrid.h"
 #include "toolkit/Win1252.h"
 
@@ -64,9 +61,8 @@ void fillCells(toolkit::StringGrid& grid, const Lines& lines, const std::vector<
 } // namespace
 
 TForm3::TForm3(QWidget* parent, const QString& dataFolder)
-    : QDialog(parent), m_folder(dataFolder.isEmpty() ? toolkit::programFolder() : dataFolder) {
-    setWindowTitle(QStringLiteral("  Korvel-Tool [Diagnose Melderverschmutzung]"));
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    : DecoderWindow(parent, QStringLiteral("  Korvel-Tool [Diagnose Melderverschmutzung]"),
+                    dataFolder, QStringLiteral("::betriebsdaten_fumeo.htm")) {
     buildControls();
     resize(834, 639);
     FormCreate();
@@ -82,18 +78,9 @@ void TForm3::buildControls() {
     StringGrid2 = new toolkit::StringGrid(3, 9, 1, GroupBox1);
     StringGrid2->setDefaultRowHeight(kRowHeight);
     Label2 = new QLabel(QStringLiteral("Daten:"), GroupBox1);
-    Edit1 = new QLineEdit(QStringLiteral("0"), GroupBox1);
-    Edit1->setFixedWidth(90);
+    makeDataField(GroupBox1);
     Label2->setBuddy(Edit1);
-    RadioButton1 = new QRadioButton(QStringLiteral("Hex"), GroupBox1);
-    RadioButton2 = new QRadioButton(QStringLiteral("Dez"), GroupBox1);
-    RadioButton1->setChecked(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Berechnen"), GroupBox1);
-    BitBtn3 = new QPushButton(QStringLiteral("&Hilfe"), GroupBox1);
-    BitBtn1 = new QPushButton(QStringLiteral("S&chließen"), GroupBox1);
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) {
-        button->setAutoDefault(false);
-    }
+    makeHelpAndClose(GroupBox1);
     for (toolkit::StringGrid* grid : {StringGrid1, StringGrid2}) {
         grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -127,24 +114,22 @@ void TForm3::buildControls() {
     box->addLayout(lower);
     box->setSpacing(6);
     auto* main = new QVBoxLayout(this);
-    main->setContentsMargins(8, 8, 8, 8);
+    // The client area is 834 x 639 and the grids have fixed heights: the margins above and below
+    // leave the layout room to spare, so it never pushes the window taller.
+    main->setContentsMargins(8, 6, 8, 6);
     main->addWidget(GroupBox1);
 
     onEntryChanged(ComboBox1, this, [this] { ComboBox1Change(); });
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TForm3::BitBtn3Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::hide);
-    new DataFieldHooks(
-        Edit1, [this](char& key) { Edit1KeyPress(key); }, [this] { Edit1Click(); });
+    connectControls(StringGrid2);
 }
 
 void TForm3::layOutOperatingGrid() {
-    static const char16_t* const headers[] = {u"   Sensor", u"   Betriebswert", u"   Sensordaten",
-                                              u"   Störungsmeldung bei Überschreitung"};
-    static const int widths[] = {100, 260, 100, 260};
+    static const char16_t* const kHeaders[] = {u"   Sensor", u"   Betriebswert", u"   Sensordaten",
+                                               u"   Störungsmeldung bei Überschreitung"};
+    static const int kWidths[] = {100, 260, 100, 260};
     for (int col = 0; col < 4; ++col) {
-        StringGrid1->setCell(col, 0, QString::fromUtf16(headers[col]));
-        StringGrid1->setColWidth(col, widths[col]);
+        StringGrid1->setCell(col, 0, QString::fromUtf16(kHeaders[col]));
+        StringGrid1->setColWidth(col, kWidths[col]);
     }
     for (const Caption& caption : kOperatingCaptions) {
         StringGrid1->setCell(caption.col, caption.row, QString::fromUtf16(caption.text));
@@ -154,11 +139,11 @@ void TForm3::layOutOperatingGrid() {
 }
 
 void TForm3::layOutFaultCodeGrid() {
-    static const char* const headers[] = {"  Bit", "  x", "  Bedeutung"};
-    static const int widths[] = {50, 30, 260};
+    static const char* const kHeaders[] = {"  Bit", "  x", "  Bedeutung"};
+    static const int kWidths[] = {50, 30, 260};
     for (int col = 0; col < 3; ++col) {
-        StringGrid2->setCell(col, 0, QString::fromLatin1(headers[col]));
-        StringGrid2->setColWidth(col, widths[col]);
+        StringGrid2->setCell(col, 0, QString::fromLatin1(kHeaders[col]));
+        StringGrid2->setColWidth(col, kWidths[col]);
     }
     for (int row = 1; row <= 8; ++row) {
         StringGrid2->setCell(0, row, QStringLiteral(" Bit %1").arg(8 - row));
@@ -169,22 +154,16 @@ void TForm3::layOutFaultCodeGrid() {
 
 void TForm3::FormCreate() {
     // The list is read once; files added later appear at the next start of the program.
-    m_files = listDetectorFiles(m_folder);
+    m_files = listDetectorFiles(dataFolder());
     layOutOperatingGrid();
     replaceEntries(ComboBox1, detectorEntries(m_files));
     layOutFaultCodeGrid();
 }
 
-void TForm3::showAndRaise() {
-    show();
-    raise();
-    activateWindow();
-}
-
 void TForm3::ComboBox1Change() {
     const QStringList matches = matchingFiles(m_files, selectedEntry(ComboBox1));
     for (const QString& name : matches) {
-        const QString path = QDir::toNativeSeparators(m_folder + name);
+        const QString path = QDir::toNativeSeparators(dataFolder() + name);
         auto lines = readDataFile(path, kDetectorFileMaxBytes);
         if (!lines) {
             toolkit::dialogs().message(
@@ -200,27 +179,6 @@ void TForm3::ComboBox1Change() {
 void TForm3::fillGrids() {
     fillCells(*StringGrid1, m_lines, operatingDataCells());
     fillCells(*StringGrid2, m_lines, faultCodeCells());
-}
-
-void TForm3::BitBtn2Click() {
-    const std::string entry =
-        prepareEntry(toolkit::toWin1252(Edit1->text()), RadioButton1->isChecked());
-    ShowBitMarks(DecodeBits(entry), *StringGrid2);
-}
-
-void TForm3::Edit1KeyPress(char& key) {
-    if (key == '\r') {
-        key = 0;
-        BitBtn2Click();
-    }
-}
-
-void TForm3::Edit1Click() {
-    selectStartOfField(Edit1);
-}
-
-void TForm3::BitBtn3Click() {
-    showProgramHelp(QStringLiteral("::betriebsdaten_fumeo.htm"));
 }
 
 } // namespace servicetool

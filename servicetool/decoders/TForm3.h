@@ -4,16 +4,13 @@
 // fault code decoded bit by bit. Works offline.
 
 #include "servicetool/decoders/DataFile.h"
+#include "servicetool/decoders/DecoderWindow.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
 
 namespace toolkit {
 class StringGrid;
@@ -21,7 +18,7 @@ class StringGrid;
 
 namespace servicetool {
 
-class TForm3 : public QDialog {
+class TForm3 : public DecoderWindow {
     Q_OBJECT
 public:
     // The detector files are listed from dataFolder (with a trailing separator); the program
@@ -34,23 +31,13 @@ public:
     QLabel* Label1 = nullptr; // "Fehlercode CO-Sensor:"
     toolkit::StringGrid* StringGrid2 = nullptr;
     QLabel* Label2 = nullptr; // "Daten:"
-    QLineEdit* Edit1 = nullptr;
-    QRadioButton* RadioButton1 = nullptr; // "Hex"
-    QRadioButton* RadioButton2 = nullptr; // "Dez"
-    QPushButton* BitBtn2 = nullptr;       // "Berechnen"
-    QPushButton* BitBtn3 = nullptr;       // "&Hilfe"
-    QPushButton* BitBtn1 = nullptr;       // "S&chließen"
+    // The data field and the buttons are DecoderWindow's.
 
-    void showAndRaise();
     const QStringList& fileList() const { return m_files; }
 
 public slots:
     void FormCreate();
     void ComboBox1Change();
-    void BitBtn2Click();
-    void Edit1KeyPress(char& key);
-    void Edit1Click();
-    void BitBtn3Click();
 
 private:
     void buildControls();
@@ -58,7 +45,6 @@ private:
     void layOutFaultCodeGrid();
     void fillGrids();
 
-    QString m_folder;
     QStringList m_files;
     Lines m_lines;
 };

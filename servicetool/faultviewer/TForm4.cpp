@@ -14,7 +14,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -28,7 +27,7 @@ constexpr QSize kOuterSize(692, 602);
 } // namespace
 
 TForm4::TForm4(QWidget* parent, const QString& folder)
-    : QMainWindow(parent, Qt::Tool), folder_(folder) {
+    : QMainWindow(parent, Qt::Tool), m_folder(folder) {
     buildLayout();
     FormCreate();
 }
@@ -75,7 +74,7 @@ std::vector<std::string> TForm4::missingDocumentEntries() {
 }
 
 void TForm4::FormCreate() {
-    QString path = QDir(folder_).filePath(QString::fromLatin1(kDocumentName));
+    QString path = QDir(m_folder).filePath(QString::fromLatin1(kDocumentName));
     if (!QFileInfo(path).isFile()) {
         for (const std::string& entry : missingDocumentEntries()) {
             appendEntry(entry);
@@ -152,23 +151,35 @@ void TForm4::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-// Placed centred on the main window the first time it comes up. 692 x 602 is the outer size,
-// frame included; the frame is known only once the window is up, so the client area is fitted
-// then.
+// Placed centred on the main window the first time it comes up.
 void TForm4::showEvent(QShowEvent* event) {
-    if (!placed_ && parentWidget()) {
+    if (!m_placed && parentWidget()) {
         QRect owner = parentWidget()->window()->frameGeometry();
         QRect own = frameGeometry();
         move(owner.center() - QPoint(own.width() / 2, own.height() / 2));
     }
-    if (!placed_) {
-        QTimer::singleShot(0, this, [this] {
-            const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-            resize(kOuterSize - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
-        });
-    }
-    placed_ = true;
+    m_placed = true;
     QMainWindow::showEvent(event);
+}
+
+// The frame becomes known some time after showing: a window manager frames the window and then
+// moves it, so every move or resize looks whether the frame has changed.
+bool TForm4::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) && isVisible() &&
+        windowHandle()) {
+        fitToFrame(windowHandle()->frameMargins());
+    }
+    return handled;
+}
+
+void TForm4::fitToFrame(const QMargins& frame) {
+    if (m_fittedFrame == frame) {
+        return;
+    }
+    m_fittedFrame = frame;
+    resize(kOuterSize - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
 }
 
 } // namespace servicetool

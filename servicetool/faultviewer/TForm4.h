@@ -6,6 +6,8 @@
 #include "toolkit/ProgramFolder.h"
 
 #include <QMainWindow>
+#include <QMargins>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,7 +38,15 @@ public slots:
     // Escape (27) hides the window and is consumed (key set to 0); other keys pass on.
     void FormKeyPress(char& key);
 
+    // 692 x 602 is the window's outer size, frame included. The window system tells the frame
+    // only once the window is up (under X11 after the window manager has framed it), so the
+    // client area is fitted to each frame it reports; a frame already fitted to changes nothing,
+    // so a size the user gave the window stays.
+    // The window itself calls this; tests pass a frame of their own.
+    void fitToFrame(const QMargins& frame);
+
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -46,8 +56,9 @@ private:
     void appendEntry(const std::string& text);
     bool previewKey(QKeyEvent* event);
 
-    QString folder_;
-    bool placed_ = false;
+    QString m_folder;
+    bool m_placed = false;
+    std::optional<QMargins> m_fittedFrame;
 };
 
 } // namespace servicetool

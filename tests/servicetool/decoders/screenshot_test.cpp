@@ -1,5 +1,6 @@
 // Renders both decoder windows with the demo data beside the program into PNG files, for a
 // person to look at. Runs only when KORVEL_SHOTS_DIR names the folder for the pictures.
+#include "DecoderWindowTest.h"
 #include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
@@ -13,15 +14,7 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
-namespace {
-
-void pick(QComboBox* box, int index) {
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-    QApplication::processEvents();
-}
-
-} // namespace
+using testsupport::pick;
 
 TEST(Screenshots, DecoderWindowsWithDemoData) {
     const QString dir = qEnvironmentVariable("KORVEL_SHOTS_DIR");

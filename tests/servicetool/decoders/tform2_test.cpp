@@ -1,7 +1,7 @@
-#include "TestFolder.h"
+#include "DecoderWindowTest.h"
+#include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm2.h"
 #include "toolkit/HelpLauncher.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using servicetool::TForm2;
+using namespace testsupport;
 
 namespace {
 
@@ -32,34 +33,7 @@ const std::string kFehler = "01001;1;Kurzschluss\r\n"
                             "\r\n"
                             "02000;1;Netz;aus\r\n";
 
-QStringList items(const QComboBox* box) {
-    QStringList list;
-    for (int i = 0; i < box->count(); ++i) {
-        list << box->itemText(i);
-    }
-    return list;
-}
-
-QStringList column(const toolkit::StringGrid& grid, int col) {
-    QStringList cells;
-    for (int row = 1; row <= 8; ++row) {
-        cells << grid.cell(col, row);
-    }
-    return cells;
-}
-
-void pick(QComboBox* box, const QString& text) {
-    const int index = box->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-    QApplication::processEvents();
-}
-
-struct Form2Test : ::testing::Test {
-    TestFolder folder;
-    testsupport::ScriptedDialogs dialogs;
-
+struct Form2Test : DecoderWindowTest<TForm2> {
     void writeDemo() {
         folder.write(QStringLiteral("typ50.csv"), kTyp50);
         folder.write(QStringLiteral("Fehler.csv"), kFehler);
@@ -69,7 +43,7 @@ struct Form2Test : ::testing::Test {
 } // namespace
 
 TEST_F(Form2Test, LayoutOfTheWindow) {
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("  Korvel-Tool [Diagnose Vestra]"));
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("0"));
     EXPECT_TRUE(form.RadioButton1->isChecked());
@@ -86,47 +60,49 @@ TEST_F(Form2Test, LayoutOfTheWindow) {
     }
     EXPECT_EQ(form.StringGrid1->cell(0, 1), QStringLiteral(" Bit 7"));
     EXPECT_EQ(form.StringGrid1->cell(0, 8), QStringLiteral(" Bit 0"));
+    form.show();
+    EXPECT_EQ(form.size(), QSize(834, 481)); // the client area
 }
 
 TEST_F(Form2Test, ShowingListsEveryEntryOnceAndPicksUpChangedFiles) {
     writeDemo();
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     form.show();
-    EXPECT_EQ(items(form.ComboBox1), (QStringList{"Rauchmelder", QStringLiteral("Wärmemelder")}));
-    EXPECT_EQ(items(form.ComboBox2), (QStringList{"01001", "01001", "", "02000"}));
+    EXPECT_EQ(entries(form.ComboBox1), (QStringList{"Rauchmelder", QStringLiteral("Wärmemelder")}));
+    EXPECT_EQ(entries(form.ComboBox2), (QStringList{"01001", "01001", "", "02000"}));
     form.hide();
     folder.write(QStringLiteral("typ50.csv"), kTyp50 + "#3;Handmelder;\r\n");
     form.show();
-    EXPECT_EQ(items(form.ComboBox1),
+    EXPECT_EQ(entries(form.ComboBox1),
               (QStringList{"Rauchmelder", QStringLiteral("Wärmemelder"), "Handmelder"}));
-    EXPECT_EQ(items(form.ComboBox2).size(), 4);
+    EXPECT_EQ(entries(form.ComboBox2).size(), 4);
     EXPECT_TRUE(dialogs.messages().isEmpty());
     // Showing a window that is already shown runs nothing again.
     form.showAndRaise();
-    EXPECT_EQ(items(form.ComboBox1).size(), 3);
+    EXPECT_EQ(entries(form.ComboBox1).size(), 3);
 }
 
 TEST_F(Form2Test, PickingAnElementFillsTheMeaningColumns) {
     writeDemo();
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     form.show();
     pick(form.ComboBox1, QStringLiteral("Rauchmelder"));
-    EXPECT_EQ(column(*form.StringGrid1, 2),
+    EXPECT_EQ(bitRows(*form.StringGrid1, 2),
               (QStringList{"Alarm", QStringLiteral("Störung"), "", "", "", "", "", ""}));
     EXPECT_EQ(form.StringGrid1->cell(3, 1), QStringLiteral("Zweiter Eingang"));
     pick(form.ComboBox1, QStringLiteral("Wärmemelder"));
-    EXPECT_EQ(column(*form.StringGrid1, 2), (QStringList{"Hitze", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(bitRows(*form.StringGrid1, 2), (QStringList{"Hitze", "", "", "", "", "", "", ""}));
     EXPECT_EQ(form.StringGrid1->cell(3, 1), QString());
     // Typing a text that is no entry empties the columns.
     form.ComboBox1->setEditText(QStringLiteral("Rauch"));
-    EXPECT_EQ(column(*form.StringGrid1, 2), QStringList(8, QString()));
+    EXPECT_EQ(bitRows(*form.StringGrid1, 2), QStringList(8, QString()));
     // The fixed columns stay as they were.
     EXPECT_EQ(form.StringGrid1->cell(0, 1), QStringLiteral(" Bit 7"));
 }
 
 TEST_F(Form2Test, FaultNumbersShowTheFirstMatchingLine) {
     writeDemo();
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     form.show();
     form.ComboBox2->setCurrentIndex(1); // the second "01001"
     EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("Kurzschluss"));
@@ -141,13 +117,13 @@ TEST_F(Form2Test, FaultNumbersShowTheFirstMatchingLine) {
 }
 
 TEST_F(Form2Test, MissingOrBadFilesGiveTheMessageOncePerShowingAndDecodingStillWorks) {
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     form.show();
     EXPECT_EQ(dialogs.messages(), QStringList{kMissing});
     EXPECT_EQ(form.ComboBox1->count(), 0);
     form.Edit1->setText(QStringLiteral("ff"));
     form.BitBtn2Click();
-    EXPECT_EQ(column(*form.StringGrid1, 1), QStringList(8, QStringLiteral("   x")));
+    EXPECT_EQ(bitRows(*form.StringGrid1, 1), QStringList(8, QStringLiteral("   x")));
 
     writeDemo();
     form.hide();
@@ -176,18 +152,18 @@ TEST_F(Form2Test, MissingOrBadFilesGiveTheMessageOncePerShowingAndDecodingStillW
 }
 
 TEST_F(Form2Test, EnterInTheDataFieldDecodesWithoutInserting) {
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     form.Edit1->setText(QStringLiteral("10"));
     form.Edit1->setFocus();
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(form.Edit1, &press);
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("10"));
-    EXPECT_EQ(column(*form.StringGrid1, 1),
+    EXPECT_EQ(bitRows(*form.StringGrid1, 1),
               (QStringList{"   -", "   -", "   -", "   x", "   -", "   -", "   -", "   -"}));
     form.RadioButton2->setChecked(true);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"));
     QApplication::sendEvent(form.Edit1, &enter);
-    EXPECT_EQ(column(*form.StringGrid1, 1),
+    EXPECT_EQ(bitRows(*form.StringGrid1, 1),
               (QStringList{"   -", "   -", "   -", "   -", "   x", "   -", "   x", "   -"}));
     QKeyEvent other(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
     QApplication::sendEvent(form.Edit1, &other);
@@ -195,7 +171,7 @@ TEST_F(Form2Test, EnterInTheDataFieldDecodesWithoutInserting) {
 }
 
 TEST_F(Form2Test, ClickSelectsTheFirstSixCharacters) {
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     form.show();
     form.Edit1->setText(QStringLiteral("12345678"));
     const QPointF at(5, 5);
@@ -213,7 +189,7 @@ TEST_F(Form2Test, ClickSelectsTheFirstSixCharacters) {
 
 TEST_F(Form2Test, EscapeAndCloseOnlyHideAndKeepTheContent) {
     writeDemo();
-    TForm2 form(nullptr, folder.path());
+    TForm2& form = window();
     form.show();
     pick(form.ComboBox1, QStringLiteral("Rauchmelder"));
     form.ComboBox2->setCurrentIndex(1);
@@ -240,10 +216,6 @@ TEST_F(Form2Test, EscapeAndCloseOnlyHideAndKeepTheContent) {
 }
 
 TEST_F(Form2Test, HelpButtonOpensItsTopic) {
-    QStringList asked;
-    auto previous = toolkit::setHelpOpener([&](const QString& t) { asked << t; });
-    TForm2 form(nullptr, folder.path());
-    form.BitBtn3->click();
-    toolkit::setHelpOpener(previous);
-    EXPECT_EQ(asked, QStringList{"HilfeKorvelTool.chm::diagnosedaten_vestra.htm"});
+    EXPECT_EQ(helpAskedBy(window().BitBtn3),
+              QStringList{"HilfeKorvelTool.chm::diagnosedaten_vestra.htm"});
 }

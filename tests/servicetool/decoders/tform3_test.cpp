@@ -1,7 +1,7 @@
-#include "TestFolder.h"
+#include "DecoderWindowTest.h"
+#include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm3.h"
 #include "toolkit/HelpLauncher.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>
@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using servicetool::TForm3;
+using namespace testsupport;
 
 namespace {
 
@@ -25,31 +26,12 @@ std::string detectorFile(const std::string& tag, int lineCount = 60) {
     return bytes;
 }
 
-QStringList items(const QComboBox* box) {
-    QStringList list;
-    for (int i = 0; i < box->count(); ++i) {
-        list << box->itemText(i);
-    }
-    return list;
-}
-
-void pick(QComboBox* box, const QString& text) {
-    const int index = box->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-    QApplication::processEvents();
-}
-
-struct Form3Test : ::testing::Test {
-    TestFolder folder;
-    testsupport::ScriptedDialogs dialogs;
-};
+using Form3Test = DecoderWindowTest<TForm3>;
 
 } // namespace
 
 TEST_F(Form3Test, LayoutOfTheWindow) {
-    TForm3 form(nullptr, folder.path());
+    TForm3& form = window();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("  Korvel-Tool [Diagnose Melderverschmutzung]"));
     EXPECT_EQ(form.ComboBox1->count(), 0);
     EXPECT_EQ(form.ComboBox1->lineEdit()->placeholderText(), QStringLiteral("Element"));
@@ -68,13 +50,17 @@ TEST_F(Form3Test, LayoutOfTheWindow) {
     EXPECT_EQ(form.StringGrid2->cell(0, 0), QStringLiteral("  Bit"));
     EXPECT_EQ(form.StringGrid2->cell(2, 0), QStringLiteral("  Bedeutung"));
     EXPECT_EQ(form.StringGrid2->cell(0, 8), QStringLiteral(" Bit 0"));
+    // The client area; the layout must not push it taller.
+    form.show();
+    EXPECT_EQ(form.size(), QSize(834, 639));
+    EXPECT_LE(form.minimumSizeHint().height(), 639);
 }
 
 TEST_F(Form3Test, PickFillsEveryValueCellFromItsLine) {
     folder.write(QStringLiteral("Erster.dat"), detectorFile("a"));
     folder.write(QStringLiteral("Kurz.dat"), detectorFile("k", 30));
-    TForm3 form(nullptr, folder.path());
-    EXPECT_EQ(items(form.ComboBox1), (QStringList{"Erster", "Kurz"}));
+    TForm3& form = window();
+    EXPECT_EQ(entries(form.ComboBox1), (QStringList{"Erster", "Kurz"}));
     pick(form.ComboBox1, QStringLiteral("Erster"));
     EXPECT_EQ(form.StringGrid1->cell(2, 2), QStringLiteral("a6"));
     EXPECT_EQ(form.StringGrid1->cell(3, 3), QStringLiteral("a46"));
@@ -98,8 +84,8 @@ TEST_F(Form3Test, NamesExtendingOneAnotherShowTheOneSortingLast) {
     folder.write(QStringLiteral("ms40k.dat"), detectorFile("lang"));
     folder.write(QStringLiteral("MS40X.dat"), detectorFile("gross"));
     folder.write(QStringLiteral(".dat"), detectorFile("versteckt"));
-    TForm3 form(nullptr, folder.path());
-    EXPECT_EQ(items(form.ComboBox1), (QStringList{"MS40", "ms40k", "MS40X"}));
+    TForm3& form = window();
+    EXPECT_EQ(entries(form.ComboBox1), (QStringList{"MS40", "ms40k", "MS40X"}));
     // "MS40" begins both "MS40.dat" and "MS40X.dat" (but not "ms40k.dat"): both load in list
     // order and the one sorting last stays.
     pick(form.ComboBox1, QStringLiteral("MS40"));
@@ -113,8 +99,8 @@ TEST_F(Form3Test, NamesExtendingOneAnotherShowTheOneSortingLast) {
 TEST_F(Form3Test, FilesListedUnderTheSameEntryLoadInTurnAndTheLastStays) {
     folder.write(QStringLiteral("MS40.dat"), detectorFile("eins"));
     folder.write(QStringLiteral("MS40.neu.dat"), detectorFile("zwei"));
-    TForm3 form(nullptr, folder.path());
-    EXPECT_EQ(items(form.ComboBox1), (QStringList{"MS40", "MS40"}));
+    TForm3& form = window();
+    EXPECT_EQ(entries(form.ComboBox1), (QStringList{"MS40", "MS40"}));
     pick(form.ComboBox1, QStringLiteral("MS40"));
     EXPECT_EQ(form.StringGrid1->cell(2, 2), QStringLiteral("zwei6"));
 }
@@ -123,7 +109,7 @@ TEST_F(Form3Test, VanishedFileGivesTheOpenErrorAndKeepsTheGrids) {
     folder.write(QStringLiteral("A.dat"), detectorFile("a"));
     folder.write(QStringLiteral("B.dat"), detectorFile("b"));
     folder.write(QStringLiteral("C.dat"), std::string("1\r\n\0\r\n", 6));
-    TForm3 form(nullptr, folder.path());
+    TForm3& form = window();
     pick(form.ComboBox1, QStringLiteral("A"));
     folder.remove(QStringLiteral("B.dat"));
     folder.write(QStringLiteral("A.dat"), detectorFile("neu"));
@@ -146,7 +132,7 @@ TEST_F(Form3Test, VanishedFileGivesTheOpenErrorAndKeepsTheGrids) {
 
 TEST_F(Form3Test, TypedTextThatIsNoEntryShowsThePreviousFileAgain) {
     folder.write(QStringLiteral("A.dat"), detectorFile("a"));
-    TForm3 form(nullptr, folder.path());
+    TForm3& form = window();
     pick(form.ComboBox1, QStringLiteral("A"));
     form.ComboBox1->setEditText(QStringLiteral("X"));
     EXPECT_EQ(form.StringGrid1->cell(2, 2), QStringLiteral("a6"));
@@ -155,7 +141,7 @@ TEST_F(Form3Test, TypedTextThatIsNoEntryShowsThePreviousFileAgain) {
 
 TEST_F(Form3Test, FaultCodeMarksAndTheirMeanings) {
     folder.write(QStringLiteral("A.dat"), detectorFile("a"));
-    TForm3 form(nullptr, folder.path());
+    TForm3& form = window();
     pick(form.ComboBox1, QStringLiteral("A"));
     form.Edit1->setText(QStringLiteral("1"));
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
@@ -166,19 +152,13 @@ TEST_F(Form3Test, FaultCodeMarksAndTheirMeanings) {
     EXPECT_EQ(form.StringGrid2->cell(2, 8), QStringLiteral("a30"));
     form.Edit1->setText(QStringLiteral("ff"));
     form.BitBtn2Click();
-    for (int row = 1; row <= 8; ++row) {
-        EXPECT_EQ(form.StringGrid2->cell(1, row), QStringLiteral("   x"));
-    }
+    EXPECT_EQ(bitRows(*form.StringGrid2, 1), QStringList(8, QStringLiteral("   x")));
     // A new pick leaves the marks alone.
     pick(form.ComboBox1, QStringLiteral("A"));
     EXPECT_EQ(form.StringGrid2->cell(1, 1), QStringLiteral("   x"));
 }
 
 TEST_F(Form3Test, HelpButtonOpensItsTopic) {
-    QStringList asked;
-    auto previous = toolkit::setHelpOpener([&](const QString& t) { asked << t; });
-    TForm3 form(nullptr, folder.path());
-    form.BitBtn3->click();
-    toolkit::setHelpOpener(previous);
-    EXPECT_EQ(asked, QStringList{"HilfeKorvelTool.chm::betriebsdaten_fumeo.htm"});
+    EXPECT_EQ(helpAskedBy(window().BitBtn3),
+              QStringList{"HilfeKorvelTool.chm::betriebsdaten_fumeo.htm"});
 }

@@ -1,4 +1,5 @@
 // The fault-description window: finding its document, the missing-document text, keys.
+#include "common/Screenshot.h"
 #include "servicetool/faultviewer/TForm4.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using servicetool::TForm4;
@@ -43,6 +45,8 @@ TEST(FaultViewer, FindsTheDocumentBesideTheProgramFromAnotherDirectory) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("Fehlerbeschreibungen der Zentrale")))
         << text.left(80).toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Abschlusswiderstände")));
+    form.show();
+    testsupport::saveScreenshot(form, "tform4.png");
 }
 
 TEST(FaultViewer, MissingDocumentGivesExactlyThreeLines) {
@@ -114,4 +118,21 @@ TEST(FaultViewer, AFolderOfTheDocumentsNameCountsAsMissing) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("fehler.rtf")));
     TForm4 form(nullptr, dir.path());
     EXPECT_EQ(form.RichEdit1->toPlainText(), kMissingText);
+}
+
+TEST(FaultViewer, OuterSizeIncludesTheFrameTheWindowSystemReports) {
+    QTemporaryDir dir;
+    TForm4 form(nullptr, dir.path());
+    form.fitToFrame(QMargins(1, 20, 1, 1)); // what a window manager's frame gives
+    EXPECT_EQ(form.size(), QSize(690, 581));
+    // A size the user chose stays while the frame stays; a new frame is fitted again.
+    form.resize(700, 500);
+    form.fitToFrame(QMargins(1, 20, 1, 1));
+    EXPECT_EQ(form.size(), QSize(700, 500));
+    form.fitToFrame(QMargins(4, 30, 4, 4));
+    EXPECT_EQ(form.size(), QSize(684, 568));
+    // Shown, the window fits itself to the frame it reports (the offscreen one has a frame too).
+    form.show();
+    const QMargins frame = form.windowHandle()->frameMargins();
+    EXPECT_EQ(form.frameGeometry().size(), QSize(692, 602)) << frame.left() << "," << frame.top();
 }
