@@ -1,21 +1,10 @@
 #include "servicetool/decoders/BitDecoding.h"
 
+#include <charconv>
+
 namespace servicetool {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // Digits from pos to the end of text, none missing, value at most limit.
 std::optional<std::uint64_t> digitsValue(const std::string& text, size_t pos, int base,
@@ -23,16 +12,12 @@ std::optional<std::uint64_t> digitsValue(const std::string& text, size_t pos, in
     if (pos >= text.size()) {
         return std::nullopt;
     }
+    const char* end = text.data() + text.size();
     std::uint64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        const int d = hexDigit(text[pos]);
-        if (d < 0 || d >= base) {
-            return std::nullopt;
-        }
-        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-        if (value > limit) {
-            return std::nullopt;
-        }
+    // No sign, prefix or blank is taken here; a value beyond 64 bits is out of range as well.
+    const auto [stop, error] = std::from_chars(text.data() + pos, end, value, base);
+    if (error != std::errc() || stop != end || value > limit) {
+        return std::nullopt;
     }
     return value;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Small pieces the two decoder windows share: their drop-down boxes and the "Berechnen" row.
+// Small pieces the two decoder windows share: their drop-down boxes, the bit marks and help.
 
 #include <QString>
 #include <QStringList>

@@ -24,12 +24,17 @@ namespace {
 // The file looked for is all lower case; the message names it with a capital F.
 const char* const kDocumentName = "fehler.rtf";
 constexpr QSize kOuterSize(692, 602);
+// How often and how long the frame is looked for after showing: 50 ms for two seconds.
+constexpr int kFrameProbeMs = 50;
+constexpr int kFrameChecks = 40;
 } // namespace
 
 TForm4::TForm4(QWidget* parent, const QString& folder)
     : QMainWindow(parent, Qt::Tool), m_folder(folder) {
     buildLayout();
     FormCreate();
+    m_frameProbe.setInterval(kFrameProbeMs);
+    connect(&m_frameProbe, &QTimer::timeout, this, &TForm4::probeFrame);
 }
 
 void TForm4::buildLayout() {
@@ -160,22 +165,36 @@ void TForm4::showEvent(QShowEvent* event) {
     }
     m_placed = true;
     QMainWindow::showEvent(event);
+    m_frameChecks = 0;
+    m_frameProbe.start();
+    probeFrame();
 }
 
-// The frame becomes known some time after showing: a window manager frames the window and then
-// moves it, so every move or resize looks whether the frame has changed.
 bool TForm4::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
     const QEvent::Type type = event->type();
-    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) && isVisible() &&
-        windowHandle()) {
-        fitToFrame(windowHandle()->frameMargins());
+    if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) {
+        probeFrame();
     }
     return handled;
 }
 
+// A window manager frames the window some time after it is shown and tells no one, so the frame
+// is looked at for a while after showing and whenever the window is moved, resized or activated.
+void TForm4::probeFrame() {
+    if (!isVisible() || !windowHandle()) {
+        m_frameProbe.stop();
+        return;
+    }
+    const QMargins frame = windowHandle()->frameMargins();
+    fitToFrame(frame);
+    if (!frame.isNull() || ++m_frameChecks >= kFrameChecks) {
+        m_frameProbe.stop();
+    }
+}
+
 void TForm4::fitToFrame(const QMargins& frame) {
-    if (m_fittedFrame == frame) {
+    if (frame.isNull() || frame == m_fittedFrame) {
         return;
     }
     m_fittedFrame = frame;

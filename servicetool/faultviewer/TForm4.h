@@ -7,7 +7,7 @@
 
 #include <QMainWindow>
 #include <QMargins>
-#include <optional>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -40,8 +40,8 @@ public slots:
 
     // 692 x 602 is the window's outer size, frame included. The window system tells the frame
     // only once the window is up (under X11 after the window manager has framed it), so the
-    // client area is fitted to each frame it reports; a frame already fitted to changes nothing,
-    // so a size the user gave the window stays.
+    // client area is fitted to each frame it reports. A frame already fitted to changes nothing,
+    // so a size the user gave the window stays; no frame (none known yet) changes nothing either.
     // The window itself calls this; tests pass a frame of their own.
     void fitToFrame(const QMargins& frame);
 
@@ -53,12 +53,15 @@ protected:
 
 private:
     void buildLayout();
+    void probeFrame();
     void appendEntry(const std::string& text);
     bool previewKey(QKeyEvent* event);
 
     QString m_folder;
     bool m_placed = false;
-    std::optional<QMargins> m_fittedFrame;
+    QMargins m_fittedFrame;
+    QTimer m_frameProbe;
+    int m_frameChecks = 0;
 };
 
 } // namespace servicetool

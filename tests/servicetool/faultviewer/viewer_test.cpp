@@ -131,6 +131,8 @@ TEST(FaultViewer, OuterSizeIncludesTheFrameTheWindowSystemReports) {
     EXPECT_EQ(form.size(), QSize(700, 500));
     form.fitToFrame(QMargins(4, 30, 4, 4));
     EXPECT_EQ(form.size(), QSize(684, 568));
+    form.fitToFrame(QMargins()); // no frame known yet
+    EXPECT_EQ(form.size(), QSize(684, 568));
     // Shown, the window fits itself to the frame it reports (the offscreen one has a frame too).
     form.show();
     const QMargins frame = form.windowHandle()->frameMargins();
