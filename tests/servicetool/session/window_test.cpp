@@ -6,7 +6,6 @@
 #include "toolkit/RadioGroup.h"
 #include "toolkit/WritableFolder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -285,47 +284,4 @@ TEST(ServiceWindow, SaveAsAsksWithTheRtfFilterAndReportsAFailedWrite) {
         << w.dialogs.messages().front().toStdString();
     EXPECT_GT(w.dialogs.messages().front().size(), said.size()) << "the reason is missing";
     EXPECT_EQ(viewLines(*w.form), before);
-}
-
-// For a person to look at: the window with a protocol of about 14 MiB, scrolled to the middle,
-// with a selection. Runs only when KORVEL_SHOTS_DIR names the folder for the picture.
-TEST(Screenshots, LongProtocolScrolledToTheMiddleWithASelection) {
-    const QString dir = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-    if (dir.isEmpty()) {
-        GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
-    }
-    KorvelToolWindow w;
-    servicetool::TForm1& form = *w.form;
-    form.RadioGroup1->setItemIndex(1);
-    form.show();
-    servicetool::ProtocolStream& protocol = form.protocol();
-    protocol.note("# Schnittstelle ist ge\xF6"
-                  "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.");
-    std::string stream;
-    char line[96];
-    for (int i = 0; i < 200000; ++i) {
-        std::snprintf(line, sizeof line, "TR %06d loop %d element %03d state %02x  \xB5P=%d\r\n", i,
-                      1 + i % 4, (i * 37) % 127, (i * 91) & 0xFF, i % 7);
-        stream += line;
-    }
-    for (std::size_t at = 0; at < stream.size(); at += 1152) {
-        if (at == 1152 * 6001) {
-            protocol.note("# Auswahl: n");
-        }
-        protocol.receive(std::string_view(stream).substr(at, 1152));
-    }
-    form.RichEdit1->storeChanged();
-    const std::size_t middle = form.RichEdit1->store().lineCount() / 2;
-    form.RichEdit1->scrollToLine(middle - 10);
-    form.RichEdit1->setSelection({middle - 6, 10}, {middle - 2, 24});
-    QApplication::processEvents();
-    EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_middle.png"))));
-    // The window's own lines in blue, one of them between the two halves of a received line.
-    std::size_t own = 2;
-    while (form.RichEdit1->store().lineText(own).rfind("# Auswahl", 0) != 0) {
-        ++own;
-    }
-    form.RichEdit1->scrollToLine(own - 8);
-    QApplication::processEvents();
-    EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_own_line.png"))));
 }
