@@ -14,6 +14,10 @@
 
 namespace testsupport {
 
+// The protocol view's colours: the window's own lines, the controller's text.
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kBlack(0, 0, 0);
+
 // Runs the event loop until `done` holds or the time is up.
 bool pumpUntil(const std::function<bool()>& done, int timeoutMs);
 

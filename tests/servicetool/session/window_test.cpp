@@ -19,9 +19,8 @@ using namespace testsupport;
 
 namespace {
 
-const QColor Blue(0, 0, 255);
-const QString Opened = QStringLiteral("# Schnittstelle ist geöffnet.");
-const QString Closed = QStringLiteral("# Schnittstelle ist geschlossen");
+const QString kOpened = QStringLiteral("# Schnittstelle ist geöffnet.");
+const QString kClosed = QStringLiteral("# Schnittstelle ist geschlossen");
 
 int countLines(const servicetool::TForm1& form, const QString& text) {
     return static_cast<int>(viewLines(form).count(text));
@@ -66,9 +65,9 @@ TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     w.form->protocol().note("old protocol");
     ASSERT_TRUE(w.connect());
     EXPECT_EQ(viewLines(*w.form),
-              (QStringList{Opened, QStringLiteral("  Jetzt RESET am Panel durchführen.")}));
-    EXPECT_EQ(lineColour(*w.form, 0), Blue);
-    EXPECT_EQ(lineColour(*w.form, 1), Blue);
+              (QStringList{kOpened, QStringLiteral("  Jetzt RESET am Panel durchführen.")}));
+    EXPECT_EQ(lineColour(*w.form, 0), kBlue);
+    EXPECT_EQ(lineColour(*w.form, 1), kBlue);
     EXPECT_TRUE(w.form->Timer1->isActive());
     EXPECT_TRUE(w.form->BitBtn1->isHidden());
     EXPECT_FALSE(w.form->BitBtn2->isHidden());
@@ -76,7 +75,7 @@ TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     // Received text as it came: the empty line and the blanks stay.
     w.tick("\r\n  boot loader 2.41  \r\n");
     EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{"", QStringLiteral("  boot loader 2.41  ")}));
-    EXPECT_EQ(lineColour(*w.form, 3), QColor(Qt::black));
+    EXPECT_EQ(lineColour(*w.form, 3), kBlack);
 }
 
 TEST(ServiceWindow, KeywordSplitOverTwoPollsIsAnsweredWithOneM) {
@@ -87,7 +86,7 @@ TEST(ServiceWindow, KeywordSplitOverTwoPollsIsAnsweredWithOneM) {
     w.tick("ener");
     EXPECT_EQ(w.answers(2, 300), "m");
     EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("# m"));
-    EXPECT_EQ(lineColour(*w.form, viewLines(*w.form).size() - 1), Blue);
+    EXPECT_EQ(lineColour(*w.form, viewLines(*w.form).size() - 1), kBlue);
 }
 
 TEST(ServiceWindow, MenuSplitAtTheBlankGivesTheBurstOfTwelveLetters) {
@@ -125,12 +124,12 @@ TEST(ServiceWindow, FactoryResetClosesThePortAndLeavesBothButtonsUntilTrennen) {
     EXPECT_FALSE(w.form->Serial1.Active());
     EXPECT_FALSE(w.form->Timer1->isActive());
     EXPECT_EQ(w.dialogs.messages(), QStringList{QStringLiteral("Werkseinstellung wird geladen !")});
-    EXPECT_EQ(viewLines(*w.form).last(), Closed);
+    EXPECT_EQ(viewLines(*w.form).last(), kClosed);
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
     EXPECT_FALSE(w.form->BitBtn2->isHidden());
 
     w.form->BitBtn2Click();
-    EXPECT_EQ(countLines(*w.form, Closed), 2);
+    EXPECT_EQ(countLines(*w.form, kClosed), 2);
     EXPECT_TRUE(w.form->BitBtn2->isHidden());
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
 }
@@ -187,7 +186,7 @@ TEST(ServiceWindow, RecordingFailureIsSaidOnceAndAnUnplugEndsTheSession) {
     EXPECT_TRUE(w.form->BitBtn2->isHidden());
     EXPECT_EQ(viewLines(*w.form).last(),
               QStringLiteral("# Verbindung zur Schnittstelle unterbrochen !"));
-    EXPECT_EQ(lineColour(*w.form, static_cast<int>(viewLines(*w.form).size()) - 1), Blue);
+    EXPECT_EQ(lineColour(*w.form, static_cast<int>(viewLines(*w.form).size()) - 1), kBlue);
     EXPECT_FALSE(w.form->recording().isOpen());
     EXPECT_EQ(recordedLines(*w.form), viewLines(*w.form));
     EXPECT_EQ(QDir(w.folder.filePath(QStringLiteral("Protokolle"))).entryList(QDir::Files).size(),
@@ -200,7 +199,7 @@ TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {
     w.form->protocol().setCapacity(w.form->RichEdit1->store().size() + 10);
     w.tick("a long line that does not fit, with the listener in it");
     EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{QStringLiteral("?"), QStringLiteral("# m")}));
-    EXPECT_EQ(lineColour(*w.form, 2), Blue);
+    EXPECT_EQ(lineColour(*w.form, 2), kBlue);
     EXPECT_EQ(w.answers(1), "m");
     // Still full: the refused stretch goes on without a second "?".
     w.tick("more trace output that does not fit either");
@@ -229,7 +228,7 @@ TEST(ServiceWindow, PortThatCannotBeOpenedIsReportedInTheView) {
     EXPECT_FALSE(w.connect());
     EXPECT_EQ(viewLines(*w.form),
               QStringList{QStringLiteral("# Fehler beim Öffnen der Schnittstelle !")});
-    EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    EXPECT_EQ(lineColour(*w.form, 0), kBlue);
     EXPECT_TRUE(w.dialogs.messages().isEmpty());
     EXPECT_FALSE(w.form->Timer1->isActive());
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
@@ -251,7 +250,7 @@ TEST(ServiceWindow, AProgramFolderThatTakesNoFilesIsNamedOnceInBlue) {
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("# In den Programmordner ")));
     EXPECT_TRUE(lines[0].contains(user));
-    EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    EXPECT_EQ(lineColour(*w.form, 0), kBlue);
     // The session's recording follows the other files there.
     ASSERT_TRUE(w.connect());
     EXPECT_EQ(QFileInfo(w.form->recording().path()).absolutePath(),
