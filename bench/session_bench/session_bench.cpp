@@ -73,7 +73,7 @@ double threadCpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-const std::string TraceLine = "TR 0001 loop 1 element 017 state 3c  ................ 17 42 ok\r\n";
+const std::string kTraceLine = "TR 0001 loop 1 element 017 state 3c  ................ 17 42 ok\r\n";
 
 // A window connected to a pty whose other end the bench holds; the ticks are run by hand.
 struct Session {
@@ -93,7 +93,7 @@ struct Session {
     void receive(std::size_t bytes) {
         std::string stream;
         while (stream.size() < 1152 * 64) {
-            stream += TraceLine;
+            stream += kTraceLine;
         }
         for (std::size_t fed = 0; fed < bytes;) {
             const std::size_t at = fed % (1152 * 32);
@@ -106,7 +106,7 @@ struct Session {
     }
     // Median cost of one poll tick with a 64-byte keyword-free piece.
     double tickMicros() {
-        const std::string piece = TraceLine.substr(0, 62) + "\r\n";
+        const std::string piece = kTraceLine.substr(0, 62) + "\r\n";
         std::vector<double> costs;
         for (int i = 0; i < 501; ++i) {
             deliver(pty, *form, piece);
@@ -137,11 +137,11 @@ struct LongRecording {
 
 // 64 MiB received: memory growth, tick cost and saving it all.
 LongRecording longRecording(const std::string& folder) {
-    constexpr std::size_t Bytes = std::size_t{64} << 20;
+    constexpr std::size_t kBytes = std::size_t{64} << 20;
     Session session(folder);
     session.receive(1 << 20); // the first MiB settles the allocator and the fonts
     const double before = rssMiB();
-    session.receive(Bytes - (1 << 20));
+    session.receive(kBytes - (1 << 20));
     LongRecording r;
     r.rssPerMb = (rssMiB() - before) / 63.0;
     r.tickUs = session.tickMicros();
@@ -152,7 +152,7 @@ LongRecording longRecording(const std::string& folder) {
     const auto t0 = Clock::now();
     session.form->Speichernunter1Click();
     r.saveMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    if (QFile(path).size() < static_cast<qint64>(Bytes)) {
+    if (QFile(path).size() < static_cast<qint64>(kBytes)) {
         std::fprintf(stderr, "session_bench: the saved protocol is too short\n");
         std::exit(1);
     }
@@ -168,7 +168,7 @@ double cpuPercentAtLineRate(const std::string& folder, int seconds) {
     std::thread feeder([&] {
         std::string stream;
         while (stream.size() < 1152 * 64) {
-            stream += TraceLine;
+            stream += kTraceLine;
         }
         std::size_t at = 0;
         auto next = Clock::now();
@@ -250,7 +250,7 @@ double recordMicrosPerTick() {
     }
     std::string stream;
     while (stream.size() < 1152 * 64) {
-        stream += TraceLine;
+        stream += kTraceLine;
     }
     std::vector<double> costs;
     for (std::size_t tick = 0; tick < 2000; ++tick) {

@@ -25,7 +25,7 @@ namespace {
 
 // The compiler's "Mmm dd yyyy" as "dd.mm.yyyy".
 QString germanDate(const char* compilerDate) {
-    static constexpr std::array<const char*, 12> months = {
+    static constexpr std::array<const char*, 12> kMonths = {
         "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const QString text = QString::fromLatin1(compilerDate).simplified();
     const QStringList parts = text.split(QLatin1Char(' '));
@@ -33,8 +33,8 @@ QString germanDate(const char* compilerDate) {
         return text;
     }
     int month = 0;
-    for (std::size_t i = 0; i < months.size(); ++i) {
-        if (parts[0] == QLatin1String(months[i])) {
+    for (std::size_t i = 0; i < kMonths.size(); ++i) {
+        if (parts[0] == QLatin1String(kMonths[i])) {
             month = static_cast<int>(i) + 1;
         }
     }

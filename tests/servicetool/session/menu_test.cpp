@@ -1,5 +1,5 @@
-// korveltool as it starts: the probe, the windows, the menu bar, help, About and the settings
-// dialog on the main window's port.
+// korveltool as it starts: the probe and the windows; the settings dialog on the main window's
+// port. The menus, help and About are in window_offline_test.cpp.
 
 #include "common/Caption.h"
 #include "serial/qt/SerAddons.h"
@@ -7,31 +7,17 @@
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
 #include "servicetool/faultviewer/TForm4.h"
-#include "servicetool/session/DiagnoseWindows.h"
 #include "servicetool/session/StartUp.h"
 #include "session_fixture.h"
 #include "toolkit/Application.h"
 #include "toolkit/HelpLauncher.h"
 
 #include <QAction>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
 
 namespace {
-
-QStringList texts(const QList<QAction*>& actions) {
-    QStringList out;
-    for (const QAction* a : actions) {
-        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return out;
-}
 
 // A registry of the test's own, as the program's start finds it: COM1 to COM4 probed.
 struct FreshRegistry {
@@ -78,71 +64,6 @@ TEST(KorvelToolStart, ProbesToCom9NamesItsHelpAndCreatesTheHiddenWindowsWithThei
     EXPECT_EQ(toolkit::programTitle(), QStringLiteral("Korvel-Tool")); // message boxes
     removePort(9);
     removePort(10);
-}
-
-TEST(KorvelToolMenus, EveryItemWithItsStateAndDiagnoseWindowsComeUpOnce) {
-    KorvelToolWindow w;
-    servicetool::TForm1& f = *w.form;
-    servicetool::createDiagnoseWindows(f);
-    EXPECT_EQ(texts(f.menuBar()->actions()),
-              (QStringList{"Datei", "Diagnose", "Optionen", "Hilfe"}));
-    EXPECT_EQ(texts(f.Optionen1->actions()), (QStringList{"Schnittstelle", "Sprache"}));
-    EXPECT_EQ(texts(f.Sprache1->actions()), (QStringList{"Deutsch", "Englisch"}));
-    EXPECT_EQ(texts(f.Hilfe1->actions()), (QStringList{"Verwenden", QStringLiteral("über")}));
-    EXPECT_EQ(f.Verwenden1->shortcut(), QKeySequence(Qt::Key_F1));
-    for (QMenu* menu : {f.Datei1, f.Diagnose1, f.Optionen1, f.Sprache1, f.Hilfe1}) {
-        for (QAction* a : menu->actions()) {
-            EXPECT_TRUE(a->icon().isNull()) << a->text().toStdString();
-            if (a != f.Verwenden1) {
-                EXPECT_TRUE(a->shortcut().isEmpty()) << a->text().toStdString();
-            }
-        }
-    }
-    // "Englisch" cannot be chosen; choosing "Deutsch" again keeps it checked.
-    EXPECT_FALSE(f.Englisch1->isEnabled());
-    f.Englisch1->trigger();
-    f.Deutsch1->trigger();
-    EXPECT_TRUE(f.Deutsch1->isChecked());
-    EXPECT_FALSE(f.Englisch1->isChecked());
-
-    // "Vernetzung/Module" is the fault-description window; twice gives still one window.
-    servicetool::TForm4* form4 = f.Form4;
-    f.Module1->trigger();
-    f.Module1->trigger();
-    EXPECT_TRUE(form4->isVisible());
-    EXPECT_EQ(f.findChildren<servicetool::TForm4*>().size(), 1);
-    ASSERT_TRUE(pumpUntil([&] { return form4->frameGeometry().size() == QSize(692, 602); }, 2000))
-        << "outer size " << form4->frameGeometry().width() << "x"
-        << form4->frameGeometry().height();
-}
-
-TEST(KorvelToolHelp, F1ButtonAndMenuOpenTheirTopicsAndAboutNamesVersionAndDate) {
-    KorvelToolWindow w;
-    servicetool::TForm1& f = *w.form;
-    QStringList asked;
-    toolkit::HelpOpener previous = toolkit::setHelpOpener([&](const QString& t) { asked << t; });
-    const QString helpBefore = toolkit::helpFile();
-    toolkit::setHelpFile(QStringLiteral("HilfeKorvelTool.chm"));
-    f.show();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    QTest::keyClick(&f, Qt::Key_F1);
-    f.BitBtn3->click();
-    f.Verwenden1->trigger();
-    toolkit::setHelpOpener(previous);
-    toolkit::setHelpFile(helpBefore);
-    EXPECT_EQ(asked, (QStringList{"HilfeKorvelTool.chm::korvel_tool.htm",
-                                  "HilfeKorvelTool.chm::steuerung_des_tarvik.htm",
-                                  "HilfeKorvelTool.chm::korvel_tool.htm"}));
-
-    f.ber1->trigger();
-    ASSERT_EQ(w.dialogs.messages().size(), 1);
-    const QString about = w.dialogs.messages().first();
-    EXPECT_TRUE(about.startsWith(QStringLiteral("Korvel-Tool, Version 1.0")))
-        << about.toStdString();
-    EXPECT_TRUE(about.contains(
-        QRegularExpression(QStringLiteral("Erstellt am \\d\\d\\.\\d\\d\\.20\\d\\d"))))
-        << about.toStdString();
 }
 
 // The technician changes the port and rate while a session runs: the open port goes on as it

@@ -15,8 +15,8 @@ QTextCharFormat colour(const QColor& c) {
     return f;
 }
 
-const QColor Blue(0, 0, 255);
-const QColor Black(0, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kBlack(0, 0, 0);
 
 } // namespace
 
@@ -24,10 +24,10 @@ TEST(RtfWriter, EachLineKeepsItsColourAndTextReadsBackByteForByte) {
     toolkit::LineView view;
     view.appendEntry8("# Schnittstelle ist ge\xF6"
                       "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.",
-                      colour(Blue));
-    view.appendEntry8("path C:\\korvel {x} \x80 \xFF\ttab", colour(Black));
-    view.appendEntry8("# m", colour(Blue));
-    view.appendEntry8("", colour(Black));
+                      colour(kBlue));
+    view.appendEntry8("path C:\\korvel {x} \x80 \xFF\ttab", colour(kBlack));
+    view.appendEntry8("# m", colour(kBlue));
+    view.appendEntry8("", colour(kBlack));
 
     const std::string rtf = toolkit::rtfFromLineView(view);
     // Only 7-bit text in the file: the readers take bytes from 0x80 on as \'hh.
@@ -43,12 +43,12 @@ TEST(RtfWriter, EachLineKeepsItsColourAndTextReadsBackByteForByte) {
     ASSERT_EQ(back.paragraphs.size(), 5u);
     EXPECT_EQ(back.paragraphs[0].text(), "# Schnittstelle ist ge\xF6"
                                          "ffnet.");
-    EXPECT_EQ(back.paragraphs[0].colour(), Blue);
+    EXPECT_EQ(back.paragraphs[0].colour(), kBlue);
     EXPECT_EQ(back.paragraphs[1].text(), "  Jetzt RESET am Panel durchf\xFChren.");
-    EXPECT_EQ(back.paragraphs[1].colour(), Blue);
+    EXPECT_EQ(back.paragraphs[1].colour(), kBlue);
     EXPECT_EQ(back.paragraphs[2].text(), "path C:\\korvel {x} \x80 \xFF\ttab");
-    EXPECT_EQ(back.paragraphs[2].colour(), Black);
-    EXPECT_EQ(back.paragraphs[3].colour(), Blue);
+    EXPECT_EQ(back.paragraphs[2].colour(), kBlack);
+    EXPECT_EQ(back.paragraphs[3].colour(), kBlue);
     EXPECT_EQ(back.paragraphs[4].text(), "");
 }
 
@@ -57,7 +57,7 @@ TEST(RtfWriter, EscapesWhatWouldEndAControlWordOrAGroup) {
     EXPECT_EQ(toolkit::rtfEscape("\xE4\x01"), "\\'e4\\'01");
     // Digits and letters after a colour switch stay text: the switch ends with a blank.
     toolkit::LineView view;
-    view.appendEntry8("123", colour(Blue));
+    view.appendEntry8("123", colour(kBlue));
     const RtfReadBack back = readBackRtf(toolkit::rtfFromLineView(view));
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.paragraphs.at(0).text(), "123");
@@ -72,7 +72,7 @@ TEST(RtfWriter, SaveReplacesAFileAndReportsAFolderItCannotWrite) {
         old.write("old content that is longer than the new one ..............................");
     }
     toolkit::LineView view;
-    view.appendEntry8("neu", colour(Black));
+    view.appendEntry8("neu", colour(kBlack));
     QString error;
     ASSERT_TRUE(toolkit::saveLineViewAsRtf(view, path, &error)) << error.toStdString();
     QFile saved(path);

@@ -21,9 +21,6 @@ using namespace testsupport;
 
 namespace {
 
-const QColor Blue(0, 0, 255);
-const QColor Black(0, 0, 0);
-
 panelsim::Options simOptions(int version, char letter, unsigned seed) {
     panelsim::Options o;
     o.version = version;
@@ -77,12 +74,12 @@ std::size_t expectProtocolIsTheStream(const RtfReadBack& back, const std::string
     std::string pending; // a received line cut by a line of the window's own
     bool cut = false;
     for (const RtfParagraph& p : back.paragraphs) {
-        const bool own = !p.text().empty() && p.colour() == Blue;
+        const bool own = !p.text().empty() && p.colour() == kBlue;
         if (own) {
             cut = !pending.empty();
             continue;
         }
-        EXPECT_TRUE(p.text().empty() || p.colour() == Black) << p.text();
+        EXPECT_TRUE(p.text().empty() || p.colour() == kBlack) << p.text();
         if (!pending.empty() && !cut) {
             ADD_FAILURE() << "line broken without a reason: \"" << pending << "\"";
             return next;
@@ -174,7 +171,7 @@ TEST(ServiceSession, Version2FactoryResetFromConnectToTheSavedProtocol) {
 
     QStringList blue;
     for (const RtfParagraph& p : back.paragraphs) {
-        if (!p.text().empty() && p.colour() == Blue) {
+        if (!p.text().empty() && p.colour() == kBlue) {
             blue << QString::fromLatin1(p.text());
         }
     }

@@ -1,16 +1,11 @@
 #pragma once
-// What the window tests share: a port folder of their own in KORVEL_PORTS (shadowing the
-// machine's real ports), ptys published there as COM ports, and waits with a bound.
+// What the window tests that need the line share: a port folder of their own in KORVEL_PORTS
+// (shadowing the machine's real ports), ptys published there as COM ports, and the window on
+// such a pty. A Linux matter: a Windows program cannot make a pty.
 
-#include "common/ScriptedDialogs.h"
 #include "ptylink/PtyLink.h"
-#include "servicetool/session/TForm1.h"
+#include "window_fixture.h"
 
-#include <QColor>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <functional>
-#include <memory>
 #include <string>
 
 namespace testsupport {
@@ -22,35 +17,6 @@ const std::string& portFolder();
 void removePort(int number);
 // Lets the registry see the present ports now.
 void rescanPorts();
-
-// Runs the event loop until `done` holds or the time is up.
-bool pumpUntil(const std::function<bool()>& done, int timeoutMs);
-
-// The view as lines with their colours.
-QStringList viewLines(const servicetool::TForm1& form);
-QString viewText(const servicetool::TForm1& form); // the lines joined by LF
-QColor lineColour(const servicetool::TForm1& form, int line);
-
-// The lines of the session's recording file, or nothing when it cannot be read.
-QStringList recordedLines(const servicetool::TForm1& form);
-
-// korveltool's main window for a test: its program folder (where the session recordings go)
-// is a temporary folder of the test, and message boxes and file dialogs are scripted. It takes
-// whatever ports are present; tests that need the line use WindowOnPty.
-class KorvelToolWindow {
-public:
-    KorvelToolWindow() { createForm(); }
-    virtual ~KorvelToolWindow() = default;
-    QTemporaryDir folder;
-    testsupport::ScriptedDialogs dialogs;
-    std::unique_ptr<servicetool::TForm1> form;
-
-protected:
-    struct Later {};
-    // For a fixture that must make its ports first: call createForm() then.
-    explicit KorvelToolWindow(Later) {}
-    void createForm();
-};
 
 // The window on COM1, which is a pty whose other end the test holds.
 class WindowOnPty : public KorvelToolWindow {

@@ -6,7 +6,6 @@
 #include "toolkit/RadioGroup.h"
 #include "toolkit/WritableFolder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,9 +19,8 @@ using namespace testsupport;
 
 namespace {
 
-const QColor Blue(0, 0, 255);
-const QString Opened = QStringLiteral("# Schnittstelle ist geöffnet.");
-const QString Closed = QStringLiteral("# Schnittstelle ist geschlossen");
+const QString kOpened = QStringLiteral("# Schnittstelle ist geöffnet.");
+const QString kClosed = QStringLiteral("# Schnittstelle ist geschlossen");
 
 int countLines(const servicetool::TForm1& form, const QString& text) {
     return static_cast<int>(viewLines(form).count(text));
@@ -67,9 +65,9 @@ TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     w.form->protocol().note("old protocol");
     ASSERT_TRUE(w.connect());
     EXPECT_EQ(viewLines(*w.form),
-              (QStringList{Opened, QStringLiteral("  Jetzt RESET am Panel durchführen.")}));
-    EXPECT_EQ(lineColour(*w.form, 0), Blue);
-    EXPECT_EQ(lineColour(*w.form, 1), Blue);
+              (QStringList{kOpened, QStringLiteral("  Jetzt RESET am Panel durchführen.")}));
+    EXPECT_EQ(lineColour(*w.form, 0), kBlue);
+    EXPECT_EQ(lineColour(*w.form, 1), kBlue);
     EXPECT_TRUE(w.form->Timer1->isActive());
     EXPECT_TRUE(w.form->BitBtn1->isHidden());
     EXPECT_FALSE(w.form->BitBtn2->isHidden());
@@ -77,7 +75,7 @@ TEST(ServiceWindow, ConnectShowsTheOpenedLinesInBlueAndSwapsTheButtons) {
     // Received text as it came: the empty line and the blanks stay.
     w.tick("\r\n  boot loader 2.41  \r\n");
     EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{"", QStringLiteral("  boot loader 2.41  ")}));
-    EXPECT_EQ(lineColour(*w.form, 3), QColor(Qt::black));
+    EXPECT_EQ(lineColour(*w.form, 3), kBlack);
 }
 
 TEST(ServiceWindow, KeywordSplitOverTwoPollsIsAnsweredWithOneM) {
@@ -88,7 +86,7 @@ TEST(ServiceWindow, KeywordSplitOverTwoPollsIsAnsweredWithOneM) {
     w.tick("ener");
     EXPECT_EQ(w.answers(2, 300), "m");
     EXPECT_EQ(viewLines(*w.form).last(), QStringLiteral("# m"));
-    EXPECT_EQ(lineColour(*w.form, viewLines(*w.form).size() - 1), Blue);
+    EXPECT_EQ(lineColour(*w.form, viewLines(*w.form).size() - 1), kBlue);
 }
 
 TEST(ServiceWindow, MenuSplitAtTheBlankGivesTheBurstOfTwelveLetters) {
@@ -126,12 +124,12 @@ TEST(ServiceWindow, FactoryResetClosesThePortAndLeavesBothButtonsUntilTrennen) {
     EXPECT_FALSE(w.form->Serial1.Active());
     EXPECT_FALSE(w.form->Timer1->isActive());
     EXPECT_EQ(w.dialogs.messages(), QStringList{QStringLiteral("Werkseinstellung wird geladen !")});
-    EXPECT_EQ(viewLines(*w.form).last(), Closed);
+    EXPECT_EQ(viewLines(*w.form).last(), kClosed);
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
     EXPECT_FALSE(w.form->BitBtn2->isHidden());
 
     w.form->BitBtn2Click();
-    EXPECT_EQ(countLines(*w.form, Closed), 2);
+    EXPECT_EQ(countLines(*w.form, kClosed), 2);
     EXPECT_TRUE(w.form->BitBtn2->isHidden());
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
 }
@@ -188,7 +186,7 @@ TEST(ServiceWindow, RecordingFailureIsSaidOnceAndAnUnplugEndsTheSession) {
     EXPECT_TRUE(w.form->BitBtn2->isHidden());
     EXPECT_EQ(viewLines(*w.form).last(),
               QStringLiteral("# Verbindung zur Schnittstelle unterbrochen !"));
-    EXPECT_EQ(lineColour(*w.form, static_cast<int>(viewLines(*w.form).size()) - 1), Blue);
+    EXPECT_EQ(lineColour(*w.form, static_cast<int>(viewLines(*w.form).size()) - 1), kBlue);
     EXPECT_FALSE(w.form->recording().isOpen());
     EXPECT_EQ(recordedLines(*w.form), viewLines(*w.form));
     EXPECT_EQ(QDir(w.folder.filePath(QStringLiteral("Protokolle"))).entryList(QDir::Files).size(),
@@ -201,7 +199,7 @@ TEST(ServiceWindow, PieceTheViewRefusesShowsAQuestionMarkAndStillCounts) {
     w.form->protocol().setCapacity(w.form->RichEdit1->store().size() + 10);
     w.tick("a long line that does not fit, with the listener in it");
     EXPECT_EQ(viewLines(*w.form).mid(2), (QStringList{QStringLiteral("?"), QStringLiteral("# m")}));
-    EXPECT_EQ(lineColour(*w.form, 2), Blue);
+    EXPECT_EQ(lineColour(*w.form, 2), kBlue);
     EXPECT_EQ(w.answers(1), "m");
     // Still full: the refused stretch goes on without a second "?".
     w.tick("more trace output that does not fit either");
@@ -230,7 +228,7 @@ TEST(ServiceWindow, PortThatCannotBeOpenedIsReportedInTheView) {
     EXPECT_FALSE(w.connect());
     EXPECT_EQ(viewLines(*w.form),
               QStringList{QStringLiteral("# Fehler beim Öffnen der Schnittstelle !")});
-    EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    EXPECT_EQ(lineColour(*w.form, 0), kBlue);
     EXPECT_TRUE(w.dialogs.messages().isEmpty());
     EXPECT_FALSE(w.form->Timer1->isActive());
     EXPECT_FALSE(w.form->BitBtn1->isHidden());
@@ -252,7 +250,7 @@ TEST(ServiceWindow, AProgramFolderThatTakesNoFilesIsNamedOnceInBlue) {
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("# In den Programmordner ")));
     EXPECT_TRUE(lines[0].contains(user));
-    EXPECT_EQ(lineColour(*w.form, 0), Blue);
+    EXPECT_EQ(lineColour(*w.form, 0), kBlue);
     // The session's recording follows the other files there.
     ASSERT_TRUE(w.connect());
     EXPECT_EQ(QFileInfo(w.form->recording().path()).absolutePath(),
@@ -285,47 +283,4 @@ TEST(ServiceWindow, SaveAsAsksWithTheRtfFilterAndReportsAFailedWrite) {
         << w.dialogs.messages().front().toStdString();
     EXPECT_GT(w.dialogs.messages().front().size(), said.size()) << "the reason is missing";
     EXPECT_EQ(viewLines(*w.form), before);
-}
-
-// For a person to look at: the window with a protocol of about 14 MiB, scrolled to the middle,
-// with a selection. Runs only when KORVEL_SHOTS_DIR names the folder for the picture.
-TEST(Screenshots, LongProtocolScrolledToTheMiddleWithASelection) {
-    const QString dir = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-    if (dir.isEmpty()) {
-        GTEST_SKIP() << "KORVEL_SHOTS_DIR not set";
-    }
-    KorvelToolWindow w;
-    servicetool::TForm1& form = *w.form;
-    form.RadioGroup1->setItemIndex(1);
-    form.show();
-    servicetool::ProtocolStream& protocol = form.protocol();
-    protocol.note("# Schnittstelle ist ge\xF6"
-                  "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.");
-    std::string stream;
-    char line[96];
-    for (int i = 0; i < 200000; ++i) {
-        std::snprintf(line, sizeof line, "TR %06d loop %d element %03d state %02x  \xB5P=%d\r\n", i,
-                      1 + i % 4, (i * 37) % 127, (i * 91) & 0xFF, i % 7);
-        stream += line;
-    }
-    for (std::size_t at = 0; at < stream.size(); at += 1152) {
-        if (at == 1152 * 6001) {
-            protocol.note("# Auswahl: n");
-        }
-        protocol.receive(std::string_view(stream).substr(at, 1152));
-    }
-    form.RichEdit1->storeChanged();
-    const std::size_t middle = form.RichEdit1->store().lineCount() / 2;
-    form.RichEdit1->scrollToLine(middle - 10);
-    form.RichEdit1->setSelection({middle - 6, 10}, {middle - 2, 24});
-    QApplication::processEvents();
-    EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_middle.png"))));
-    // The window's own lines in blue, one of them between the two halves of a received line.
-    std::size_t own = 2;
-    while (form.RichEdit1->store().lineText(own).rfind("# Auswahl", 0) != 0) {
-        ++own;
-    }
-    form.RichEdit1->scrollToLine(own - 8);
-    QApplication::processEvents();
-    EXPECT_TRUE(form.grab().save(QDir(dir).filePath(QStringLiteral("protocol_own_line.png"))));
 }
