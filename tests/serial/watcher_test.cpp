@@ -83,32 +83,29 @@ TEST(DeviceWatcher, AQuickReplugStillReportsTheRemovalFirst) {
 
 TEST(DeviceWatcher, UnpluggingAnOpenPortClosesItsComponentThroughTheHookChain) {
     PtyWorld world;
-    PortFolder& folder = world.folder;
-    auto& com1 = world.com1;
-    TCOMManager& registry = *world.registry;
     // Only the port folder: pseudo-terminals that other tests open meanwhile must not add
     // broadcasts of their own.
-    DeviceWatcher watcher(50ms, {folder.path()});
+    DeviceWatcher watcher(50ms, {world.folder.path()});
     {
         TSerial serial;
         ASSERT_TRUE(serial.Open());
         bool removed = false;
         int arrivals = 0;
         serial.OnCOMRemoved = [&](TObject*) { removed = true; };
-        registry.OnCOMArrival = [&](TObject*) { ++arrivals; };
+        world.registry->OnCOMArrival = [&](TObject*) { ++arrivals; };
 
-        com1->unplug();
+        world.com1->unplug();
         EXPECT_TRUE(deliverUntil(watcher, [&] { return removed; }));
         EXPECT_FALSE(serial.Active());
-        EXPECT_EQ(registry.Count(), 0);
+        EXPECT_EQ(world.registry->Count(), 0);
 
         // Plugged in again: the registry lists it and the component can open it anew.
-        com1 = std::make_unique<PtyPort>(folder, 1);
-        EXPECT_TRUE(deliverUntil(watcher, [&] { return registry.HasPort(1); }));
+        world.com1 = std::make_unique<PtyPort>(world.folder, 1);
+        EXPECT_TRUE(deliverUntil(watcher, [&] { return world.registry->HasPort(1); }));
         EXPECT_EQ(arrivals, 1);
         EXPECT_TRUE(serial.Open());
         EXPECT_EQ(serial.WriteString("again"), 5);
-        EXPECT_EQ(com1->read(5, 2000), "again");
+        EXPECT_EQ(world.com1->read(5, 2000), "again");
     }
 }
 
@@ -116,23 +113,20 @@ TEST(DeviceWatcher, UnpluggingAnOpenPortClosesItsComponentThroughTheHookChain) {
 // the component's handle belongs to the device that went; it closes and opens the new one.
 TEST(DeviceWatcher, AQuickReplugClosesTheOwnerThroughTheHookChain) {
     PtyWorld world;
-    PortFolder& folder = world.folder;
-    auto& com1 = world.com1;
-    TCOMManager& registry = *world.registry;
-    DeviceWatcher watcher(200ms, {folder.path()});
+    DeviceWatcher watcher(200ms, {world.folder.path()});
     {
         TSerial serial;
         int removed = 0;
         serial.OnCOMRemoved = [&](TObject*) { ++removed; };
         ASSERT_TRUE(serial.Open());
-        com1->unplug();
-        com1 = std::make_unique<PtyPort>(folder, 1);
+        world.com1->unplug();
+        world.com1 = std::make_unique<PtyPort>(world.folder, 1);
         EXPECT_TRUE(deliverUntil(watcher, [&] { return removed == 1; }));
         EXPECT_FALSE(serial.Active());
-        EXPECT_TRUE(registry.HasPort(1));
+        EXPECT_TRUE(world.registry->HasPort(1));
         ASSERT_TRUE(serial.Open());
         EXPECT_EQ(serial.WriteString("new"), 3);
-        EXPECT_EQ(com1->read(3, 2000), "new");
+        EXPECT_EQ(world.com1->read(3, 2000), "new");
     }
 }
 
