@@ -1,8 +1,8 @@
 #pragma once
-// How the serial layer reaches the GUI thread without knowing the windowing toolkit. The
-// toolkit installs a dispatcher at program start; the event thread of a component with
-// SyncEventHandling uses it to run the handlers in the GUI thread while it waits, and to hand
-// a failing handler's error to the toolkit's error report.
+// How the serial layer reaches the GUI thread without knowing the windowing toolkit. Its Qt
+// edge (serial/qt/SerialDispatcher.h) installs a dispatcher at program start; the event thread of a
+// component with SyncEventHandling uses it to run the handlers in the GUI thread while it waits,
+// and to hand a failing handler's error to the toolkit's error report.
 
 #include <functional>
 #include <string>

@@ -87,6 +87,15 @@ std::string deviceName(std::int32_t port) {
     return port < 10 ? "COM" + std::to_string(port) : "\\\\.\\COM" + std::to_string(port);
 }
 
+// How the driver drives a modem output line (DTR or RTS, which share the codes): by the
+// handshake, else held as the component sets it.
+DWORD outputLineControl(bool handshake, bool active) {
+    static_assert(DTR_CONTROL_HANDSHAKE == RTS_CONTROL_HANDSHAKE &&
+                  DTR_CONTROL_ENABLE == RTS_CONTROL_ENABLE &&
+                  DTR_CONTROL_DISABLE == RTS_CONTROL_DISABLE);
+    return handshake ? DTR_CONTROL_HANDSHAKE : active ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+}
+
 } // namespace
 
 void TSerial::closeHandle() {
@@ -104,18 +113,14 @@ void TSerial::buildDcb() {
     m_dcb.fParity = m_parityCheck;
     m_dcb.fOutxCtsFlow = m_handshakeRtsCts;
     m_dcb.fOutxDsrFlow = m_handshakeDtrDsr;
-    m_dcb.fDtrControl = m_handshakeDtrDsr ? DTR_CONTROL_HANDSHAKE
-                        : m_dtrActive     ? DTR_CONTROL_ENABLE
-                                          : DTR_CONTROL_DISABLE;
+    m_dcb.fDtrControl = outputLineControl(m_handshakeDtrDsr, m_dtrActive);
     m_dcb.fDsrSensitivity = 0;
     m_dcb.fTXContinueOnXoff = m_continueOnXOff;
     m_dcb.fOutX = m_handshakeXOnXOff;
     m_dcb.fInX = m_handshakeXOnXOff;
     m_dcb.fErrorChar = m_useErrorChar;
     m_dcb.fNull = m_eliminateNullChar;
-    m_dcb.fRtsControl = m_handshakeRtsCts ? RTS_CONTROL_HANDSHAKE
-                        : m_rtsActive     ? RTS_CONTROL_ENABLE
-                                          : RTS_CONTROL_DISABLE;
+    m_dcb.fRtsControl = outputLineControl(m_handshakeRtsCts, m_rtsActive);
     m_dcb.fAbortOnError = m_abortOnError;
     m_dcb.fDummy2 = 0;
     m_dcb.XonLim = static_cast<WORD>(m_xOnLimit);
@@ -316,16 +321,16 @@ void TSerial::SetSettings(const TSerialSettings& s) {
         return;
     }
     setCOMPort(s.COMPort);
-    if (s.Baudrate < BaudrateCount) {
+    if (s.Baudrate < kBaudrateCount) {
         setBaudrate(static_cast<TBaudrate>(s.Baudrate));
     }
-    if (s.DataBits < DataBitsCount) {
+    if (s.DataBits < kDataBitsCount) {
         setDataBits(static_cast<TDataBits>(s.DataBits));
     }
-    if (s.ParityBit < ParityBitCount) {
+    if (s.ParityBit < kParityBitCount) {
         setParityBit(static_cast<TParityBit>(s.ParityBit));
     }
-    if (s.StopBits < StopBitsCount) {
+    if (s.StopBits < kStopBitsCount) {
         setStopBits(static_cast<TStopBits>(s.StopBits));
     }
     setBufSizeTrm(s.BufSizeTrm);

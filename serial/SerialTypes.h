@@ -35,22 +35,22 @@ enum class TBaudrate : std::uint8_t {
     br_460800,
     br_921600
 };
-inline constexpr int BaudrateCount = 21;
-extern const std::uint32_t BaudRateValues[BaudrateCount];
+inline constexpr int kBaudrateCount = 21;
+extern const std::uint32_t BaudRateValues[kBaudrateCount];
 
 // The number of data bits is the ordinal plus 4.
 enum class TDataBits : std::uint8_t { db_4, db_5, db_6, db_7, db_8 };
-inline constexpr int DataBitsCount = 5;
+inline constexpr int kDataBitsCount = 5;
 
 // The ordinal is the Win32 parity code.
 enum class TParityBit : std::uint8_t { none, odd, even, mark, space };
-inline constexpr int ParityBitCount = 5;
-extern const char* const ParityNames[ParityBitCount];
+inline constexpr int kParityBitCount = 5;
+extern const char* const ParityNames[kParityBitCount];
 
 // The ordinal is the Win32 stop-bit code.
 enum class TStopBits : std::uint8_t { sb_1, sb_15, sb_2 };
-inline constexpr int StopBitsCount = 3;
-extern const char* const StopBitNames[StopBitsCount];
+inline constexpr int kStopBitsCount = 3;
+extern const char* const StopBitNames[kStopBitsCount];
 
 enum class TThreadPriority : std::uint8_t {
     tpIdle,

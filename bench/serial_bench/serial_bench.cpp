@@ -9,7 +9,7 @@
 //                               does not take
 //
 //   serial_bench [--idle-seconds N]   (10 unless given)
-#include "common/PtyPort.h"
+#include "PtyWorld.h"
 #include "serial/FakeComm.h"
 #include "serial/Serial.h"
 
@@ -48,21 +48,8 @@ double cpuSeconds() {
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// A registry over a private port folder with one pty as COM1.
-struct PtyWorld {
-    PtyWorld() {
-        com1 = std::make_unique<testsupport::PtyPort>(folder, 1);
-        registry = std::make_unique<TCOMManager>();
-        installCOMManager(registry.get());
-    }
-    ~PtyWorld() { installCOMManager(nullptr); }
-    testsupport::PortFolder folder{4};
-    std::unique_ptr<testsupport::PtyPort> com1;
-    std::unique_ptr<TCOMManager> registry;
-};
-
 double eventLatencyP95() {
-    PtyWorld world;
+    testsupport::PtyWorld world;
     TSerial serial;
     std::mutex mutex;
     std::condition_variable arrived;
@@ -97,7 +84,7 @@ double eventLatencyP95() {
 }
 
 double idleCpuPercent(int seconds) {
-    PtyWorld world;
+    testsupport::PtyWorld world;
     TSerial serial;
     serial.OnRxChar = [&](TObject*) { serial.ReadString(); };
     if (!serial.Open()) {
@@ -126,7 +113,7 @@ double closeMaxMs() {
         }
     }
     {
-        PtyWorld world;
+        testsupport::PtyWorld world;
         const std::string big(200000, 'q');
         for (int i = 0; i < 20; ++i) {
             TSerial serial;
@@ -146,7 +133,7 @@ double closeMaxMs() {
 // The worst of some closes while the event thread's handler is blocked in a transfer that only
 // the far end could end.
 double closeBlockedHandlerMaxMs(bool write) {
-    PtyWorld world;
+    testsupport::PtyWorld world;
     const std::string big(300000, 'w');
     double worst = 0;
     for (int i = 0; i < 10; ++i) {

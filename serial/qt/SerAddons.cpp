@@ -267,9 +267,9 @@ void TFormCOMSetup::FormShow() {
                                           : kBaud9600Index);
     fill(ComboBoxDatabit, {"4", "5", "6", "7", "8"});
     selectIfValid(ComboBoxDatabit, LineFormat.ByteSize - 4);
-    fill(ComboBoxParity, tableTexts(ParityNames, ParityBitCount));
+    fill(ComboBoxParity, tableTexts(ParityNames, kParityBitCount));
     selectIfValid(ComboBoxParity, LineFormat.Parity);
-    fill(ComboBoxStop, tableTexts(StopBitNames, StopBitsCount));
+    fill(ComboBoxStop, tableTexts(StopBitNames, kStopBitsCount));
     selectIfValid(ComboBoxStop, LineFormat.StopBits);
 
     CheckBoxRTSCTS->setChecked(LineFormat.fRtsControl != 0 || LineFormat.fOutxCtsFlow != 0);
@@ -433,18 +433,18 @@ void TSerExtDlg::writeBack(const TCOMSetupData& data) {
     TSerial& s = *m_serial;
     s.setCOMPort(data.PortNumber);
     m_dcb = data.LineFormat;
-    for (int i = 0; i < BaudrateCount; ++i) {
+    for (int i = 0; i < kBaudrateCount; ++i) {
         if (BaudRateValues[i] == m_dcb.BaudRate) {
             s.setBaudrate(static_cast<TBaudrate>(i));
         }
     }
-    if (m_dcb.ByteSize >= 4 && m_dcb.ByteSize - 4 < DataBitsCount) {
+    if (m_dcb.ByteSize >= 4 && m_dcb.ByteSize - 4 < kDataBitsCount) {
         s.setDataBits(static_cast<TDataBits>(m_dcb.ByteSize - 4));
     }
-    if (m_dcb.Parity < ParityBitCount) {
+    if (m_dcb.Parity < kParityBitCount) {
         s.setParityBit(static_cast<TParityBit>(m_dcb.Parity));
     }
-    if (m_dcb.StopBits < StopBitsCount) {
+    if (m_dcb.StopBits < kStopBitsCount) {
         s.setStopBits(static_cast<TStopBits>(m_dcb.StopBits));
     }
     s.setHandshakeRtsCts(m_dcb.fOutxCtsFlow != 0);

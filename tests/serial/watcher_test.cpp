@@ -1,6 +1,6 @@
 // Device changes on POSIX: links and pseudo-terminals that come and go become port arrival
 // and removal broadcasts, and those reach the registry through the main window's hook chain.
-#include "common/PtyPort.h"
+#include "PtyWorld.h"
 #include "serial/Serial.h"
 #include "serial/comm/posix/DeviceWatcher.h"
 
@@ -14,6 +14,7 @@ using comm::posix::DeviceBroadcast;
 using comm::posix::DeviceWatcher;
 using testsupport::PortFolder;
 using testsupport::PtyPort;
+using testsupport::PtyWorld;
 
 namespace {
 
@@ -81,87 +82,72 @@ TEST(DeviceWatcher, AQuickReplugStillReportsTheRemovalFirst) {
 }
 
 TEST(DeviceWatcher, UnpluggingAnOpenPortClosesItsComponentThroughTheHookChain) {
-    PortFolder folder;
-    folder.hide(2);
-    folder.hide(3);
-    folder.hide(4);
-    auto com1 = std::make_unique<PtyPort>(folder, 1);
-    TCOMManager registry;
-    installCOMManager(&registry);
+    PtyWorld world;
     // Only the port folder: pseudo-terminals that other tests open meanwhile must not add
     // broadcasts of their own.
-    DeviceWatcher watcher(50ms, {folder.path()});
+    DeviceWatcher watcher(50ms, {world.folder.path()});
     {
         TSerial serial;
         ASSERT_TRUE(serial.Open());
         bool removed = false;
         int arrivals = 0;
         serial.OnCOMRemoved = [&](TObject*) { removed = true; };
-        registry.OnCOMArrival = [&](TObject*) { ++arrivals; };
+        world.registry->OnCOMArrival = [&](TObject*) { ++arrivals; };
 
-        com1->unplug();
+        world.com1->unplug();
         EXPECT_TRUE(deliverUntil(watcher, [&] { return removed; }));
         EXPECT_FALSE(serial.Active());
-        EXPECT_EQ(registry.Count(), 0);
+        EXPECT_EQ(world.registry->Count(), 0);
 
         // Plugged in again: the registry lists it and the component can open it anew.
-        com1 = std::make_unique<PtyPort>(folder, 1);
-        EXPECT_TRUE(deliverUntil(watcher, [&] { return registry.HasPort(1); }));
+        world.com1 = std::make_unique<PtyPort>(world.folder, 1);
+        EXPECT_TRUE(deliverUntil(watcher, [&] { return world.registry->HasPort(1); }));
         EXPECT_EQ(arrivals, 1);
         EXPECT_TRUE(serial.Open());
         EXPECT_EQ(serial.WriteString("again"), 5);
-        EXPECT_EQ(com1->read(5, 2000), "again");
+        EXPECT_EQ(world.com1->read(5, 2000), "again");
     }
-    installCOMManager(nullptr);
 }
 
 // Pulled and plugged in again within the quiet time: the rescan finds the number present, yet
 // the component's handle belongs to the device that went; it closes and opens the new one.
 TEST(DeviceWatcher, AQuickReplugClosesTheOwnerThroughTheHookChain) {
-    PortFolder folder(4);
-    auto com1 = std::make_unique<PtyPort>(folder, 1);
-    TCOMManager registry;
-    installCOMManager(&registry);
-    DeviceWatcher watcher(200ms, {folder.path()});
+    PtyWorld world;
+    DeviceWatcher watcher(200ms, {world.folder.path()});
     {
         TSerial serial;
         int removed = 0;
         serial.OnCOMRemoved = [&](TObject*) { ++removed; };
         ASSERT_TRUE(serial.Open());
-        com1->unplug();
-        com1 = std::make_unique<PtyPort>(folder, 1);
+        world.com1->unplug();
+        world.com1 = std::make_unique<PtyPort>(world.folder, 1);
         EXPECT_TRUE(deliverUntil(watcher, [&] { return removed == 1; }));
         EXPECT_FALSE(serial.Active());
-        EXPECT_TRUE(registry.HasPort(1));
+        EXPECT_TRUE(world.registry->HasPort(1));
         ASSERT_TRUE(serial.Open());
         EXPECT_EQ(serial.WriteString("new"), 3);
-        EXPECT_EQ(com1->read(3, 2000), "new");
+        EXPECT_EQ(world.com1->read(3, 2000), "new");
     }
-    installCOMManager(nullptr);
 }
 
 // A far end that dies takes its device node with it, so the registry closes the component even
 // though the link stays.
 TEST(DeviceWatcher, AFarEndThatDiesClosesItsComponentAsWell) {
-    PortFolder folder(4);
-    PtyPort com1(folder, 1);
-    TCOMManager registry;
-    installCOMManager(&registry);
+    PtyWorld world;
     DeviceWatcher watcher(50ms);
     {
         TSerial serial;
         ASSERT_TRUE(serial.Open());
-        com1.closeMaster();
+        world.com1->closeMaster();
         EXPECT_EQ(serial.ReadString(), "");
         EXPECT_TRUE(deliverUntil(watcher, [&] { return !serial.Active(); }));
         // The released pty's number may already serve a pty of a test running beside this one,
         // so COM1 may be listed again; it must no longer belong to the closed component.
-        const int index = registry.IndexOfPort(1);
+        const int index = world.registry->IndexOfPort(1);
         if (index >= 0) {
-            EXPECT_EQ(registry.Entry(index).Owner, nullptr);
+            EXPECT_EQ(world.registry->Entry(index).Owner, nullptr);
         }
     }
-    installCOMManager(nullptr);
 }
 
 } // namespace

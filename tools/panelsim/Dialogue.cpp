@@ -9,11 +9,11 @@ namespace panelsim {
 
 namespace {
 
-constexpr int BurstLetters = 12;
-constexpr double LetterGapMinMs = 70;
-constexpr double LetterGapMaxMs = 250;
-constexpr double ListenerQuietMs = 200; // a second "m" would come within one poll period
-constexpr double LettersQuietMs = 600;  // letters come about 100 ms apart
+constexpr int kBurstLetters = 12;
+constexpr double kLetterGapMinMs = 70;
+constexpr double kLetterGapMaxMs = 250;
+constexpr double kListenerQuietMs = 200; // a second "m" would come within one poll period
+constexpr double kLettersQuietMs = 600;  // letters come about 100 ms apart
 
 const char* const BannerV2 = "\r\n\r\nKorvel CPU-7 boot loader 2.41\r\n"
                              "checking RAM ........ 64 MB ok\r\n"
@@ -125,7 +125,7 @@ bool PanelSim::askListener() {
     PromptRecord record;
     record.keyword = "listener";
     record.sentMs = m_lastWriteMs;
-    if (!awaitAnswer(record, ListenerQuietMs)) {
+    if (!awaitAnswer(record, kListenerQuietMs)) {
         return false;
     }
     return say(ListenerAckV2);
@@ -138,7 +138,7 @@ bool PanelSim::askLetters(const std::string& prompt, const std::string& keyword)
     PromptRecord record;
     record.keyword = keyword;
     record.sentMs = m_lastWriteMs;
-    if (!awaitAnswer(record, LettersQuietMs)) {
+    if (!awaitAnswer(record, kLettersQuietMs)) {
         return false;
     }
     respondTo(record.answer.empty() ? 0 : record.answer.front());
@@ -243,7 +243,7 @@ void PanelSim::evaluateLetters(SessionReport& report, const PromptRecord& record
     const bool valid = m_options.expectLetter
                            ? a.front() == m_options.expectLetter
                            : std::string("dnf").find(a.front()) != std::string::npos;
-    if (!same || !valid || a.size() != BurstLetters) {
+    if (!same || !valid || a.size() != kBurstLetters) {
         report.findings.push_back("answer to \"" + record.keyword + "\" was \"" + a +
                                   "\", expected twelve times one action letter");
         return;
@@ -265,7 +265,7 @@ void PanelSim::evaluateLetters(SessionReport& report, const PromptRecord& record
         }
         previous = r.ms;
     }
-    if (low < LetterGapMinMs || high > LetterGapMaxMs) {
+    if (low < kLetterGapMinMs || high > kLetterGapMaxMs) {
         report.findings.push_back("letters " + fixed1(low) + " to " + fixed1(high) +
                                   " ms apart, expected about 100");
     } else {

@@ -17,9 +17,9 @@
 #include <dbt.h>
 // clang-format on
 #else
-#include "common/PtyPort.h"
-using testsupport::PortFolder;
+#include "PtyWorld.h"
 using testsupport::PtyPort;
+using testsupport::PtyWorld;
 #endif
 
 namespace {
@@ -35,10 +35,8 @@ template <typename Done> bool processEventsUntil(Done done, int limitMs = 5000) 
 
 #ifndef _WIN32
 TEST(DeviceChangeNotifier, PullingTheAdapterClosesThePortOnTheGuiThread) {
-    PortFolder folder(4);
-    PtyPort com1(folder, 1);
-    TCOMManager registry;
-    installCOMManager(&registry);
+    PtyWorld world;
+    TCOMManager& registry = *world.registry;
     {
         QWidget mainWindow;
         new serialqt::DeviceChangeNotifier(&mainWindow);
@@ -47,15 +45,14 @@ TEST(DeviceChangeNotifier, PullingTheAdapterClosesThePortOnTheGuiThread) {
         int removed = 0;
         serial.OnCOMRemoved = [&](TObject*) { ++removed; };
 
-        com1.unplug();
+        world.com1->unplug();
         EXPECT_TRUE(processEventsUntil([&] { return !serial.Active(); }));
         EXPECT_EQ(removed, 1);
         EXPECT_FALSE(registry.HasPort(1));
 
-        PtyPort again(folder, 1);
+        PtyPort again(world.folder, 1);
         EXPECT_TRUE(processEventsUntil([&] { return registry.HasPort(1); }));
     }
-    installCOMManager(nullptr);
 }
 #else
 // The broadcast Windows sends every top-level window when a port device comes or goes.

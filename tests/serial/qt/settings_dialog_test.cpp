@@ -155,7 +155,7 @@ TEST_F(SettingsDialog, KeptRecordFollowsTheComponentSoNoStaleFlagIsShown) {
 
 TEST_F(SettingsDialog, ParityChoiceSetsParityCheckOnlyForRealParity) {
     start({1});
-    for (int parity = 0; parity < ParityBitCount; ++parity) {
+    for (int parity = 0; parity < kParityBitCount; ++parity) {
         ASSERT_TRUE(run([parity](TFormCOMSetup& f) {
             f.ComboBoxParity->setCurrentIndex(parity);
             f.ButtonOk->click();
