@@ -41,14 +41,22 @@ bool writeExport(const ExportDocument& document, const QString& path, QString* e
     return toolkit::writeFileAtomic(path, document.rtf(), error);
 }
 
+std::optional<std::string> readBoundedFile(const QString& path, qint64 limit, QString* message) {
+    QString ignored;
+    std::optional<std::string> bytes = toolkit::readAll(path, limit, &ignored);
+    if (!bytes) {
+        *message = QFileInfo(path).isFile() && QFileInfo(path).size() > limit
+                       ? QStringLiteral("Datei %1 ist zu groß.").arg(path)
+                       : cannotOpenMessage(path);
+    }
+    return bytes;
+}
+
 CaptureFile readCaptureFile(const QString& path) {
     CaptureFile file;
-    QString ignored;
-    std::optional<std::string> bytes = toolkit::readAll(path, kMaxCaptureFileBytes, &ignored);
+    const std::optional<std::string> bytes =
+        readBoundedFile(path, kMaxCaptureFileBytes, &file.error);
     if (!bytes) {
-        file.error = QFileInfo(path).isFile() && QFileInfo(path).size() > kMaxCaptureFileBytes
-                         ? QStringLiteral("Datei %1 ist zu groß.").arg(path)
-                         : cannotOpenMessage(path);
         return file;
     }
     file.ok = true;
@@ -58,6 +66,10 @@ CaptureFile readCaptureFile(const QString& path) {
 
 bool writeCaptureFile(const QString& path, const std::vector<std::string>& lines, QString* error) {
     return toolkit::writeLines(path, lines, error);
+}
+
+void showFileError(QWidget* parent, const QString& text) {
+    toolkit::dialogs().message(parent, text, {}, toolkit::Dialogs::Icon::Error);
 }
 
 QString cannotOpenMessage(const QString& path) {

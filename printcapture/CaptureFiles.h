@@ -50,6 +50,10 @@ void appendCaptureLines(ExportDocument& document, const std::vector<std::string>
 // Writes the document as RTF; false with the error text when it could not be written.
 bool writeExport(const ExportDocument& document, const QString& path, QString* error = nullptr);
 
+// Reads a whole file of at most `limit` bytes. Otherwise nullopt, and `message` gets the text for
+// the user: the file is too large, or it cannot be opened.
+std::optional<std::string> readBoundedFile(const QString& path, qint64 limit, QString* message);
+
 // Reads a capture text file. A file larger than kMaxCaptureFileBytes is refused: a capture that
 // the program wrote is far smaller, and the display could not hold it anyway.
 constexpr qint64 kMaxCaptureFileBytes = 16LL * 1024 * 1024;
@@ -63,6 +67,9 @@ CaptureFile readCaptureFile(const QString& path);
 // Writes the lines, each followed by CR LF, replacing the file.
 bool writeCaptureFile(const QString& path, const std::vector<std::string>& lines,
                       QString* error = nullptr);
+
+// Shows a file's failure in the modal error box with the OK button.
+void showFileError(QWidget* parent, const QString& text);
 
 // The messages the file commands show; a file that cannot be written is reported with
 // toolkit::cannotWriteText().

@@ -1,5 +1,6 @@
 #include "CapturePipeline.h"
 
+#include <array>
 #include <cstring>
 
 namespace printcapture {
@@ -11,26 +12,33 @@ constexpr char kCR = '\x0D';
 constexpr char kDC1 = '\x11';
 
 // Code page 437 letters of the German alphabet and their Windows-1252 bytes.
-char convertByte(unsigned char b) {
-    switch (b) {
-    case 0x8E:
-        return '\xC4'; // Ä
-    case 0x99:
-        return '\xD6'; // Ö
-    case 0x9A:
-        return '\xDC'; // Ü
-    case 0x84:
-        return '\xE4'; // ä
-    case 0x94:
-        return '\xF6'; // ö
-    case 0x81:
-        return '\xFC'; // ü
-    case 0xE1:
-        return '\xDF'; // ß
-    default:
-        return static_cast<char>(b);
+struct Letter {
+    unsigned char cp437;
+    char win1252;
+};
+constexpr std::array<Letter, 7> kLetters = {{
+    {0x8E, '\xC4'}, // Ä
+    {0x99, '\xD6'}, // Ö
+    {0x9A, '\xDC'}, // Ü
+    {0x84, '\xE4'}, // ä
+    {0x94, '\xF6'}, // ö
+    {0x81, '\xFC'}, // ü
+    {0xE1, '\xDF'}, // ß
+}};
+
+// Every other byte stays as it is.
+constexpr std::array<char, 256> conversionTable() {
+    std::array<char, 256> table{};
+    for (std::size_t b = 0; b < table.size(); ++b) {
+        table[b] = static_cast<char>(b);
     }
+    for (const Letter& letter : kLetters) {
+        table[letter.cp437] = letter.win1252;
+    }
+    return table;
 }
+
+constexpr std::array<char, 256> kToWin1252 = conversionTable();
 
 } // namespace
 
@@ -39,7 +47,7 @@ std::string convertLine(std::string_view line) {
     out.reserve(line.size());
     for (char c : line) {
         if (c != kDC1) {
-            out.push_back(convertByte(static_cast<unsigned char>(c)));
+            out.push_back(kToWin1252[static_cast<unsigned char>(c)]);
         }
     }
     return out;

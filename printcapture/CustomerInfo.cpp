@@ -3,7 +3,6 @@
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 
-#include <QFileInfo>
 #include <array>
 
 namespace printcapture {
@@ -64,12 +63,9 @@ bool writeDescriptionFile(const QString& path, const CustomerData& data, QString
 
 DescriptionFile readDescriptionFile(const QString& path) {
     DescriptionFile file;
-    QString ignored;
-    std::optional<std::string> bytes = toolkit::readAll(path, kMaxDescriptionBytes, &ignored);
+    const std::optional<std::string> bytes =
+        readBoundedFile(path, kMaxDescriptionBytes, &file.error);
     if (!bytes) {
-        file.error = QFileInfo(path).isFile() && QFileInfo(path).size() > kMaxDescriptionBytes
-                         ? QStringLiteral("Datei %1 ist zu groß.").arg(path)
-                         : cannotOpenMessage(path);
         return file;
     }
     file.ok = true;

@@ -43,8 +43,7 @@ void TForm1::Speichern2Click() {
     }
     QString error;
     if (!writeCaptureFile(*name, displayLines(), &error)) {
-        toolkit::dialogs().message(this, toolkit::cannotWriteText(*name), {},
-                                   toolkit::Dialogs::Icon::Error);
+        showFileError(this, toolkit::cannotWriteText(*name));
         return;
     }
     noteDisplayWritten();
@@ -60,7 +59,7 @@ void TForm1::ffnen1Click() {
     }
     const CaptureFile file = readCaptureFile(*name);
     if (!file.ok) {
-        toolkit::dialogs().message(this, file.error, {}, toolkit::Dialogs::Icon::Error);
+        showFileError(this, file.error);
         return;
     }
     RichEdit1->clear();

@@ -60,8 +60,7 @@ bool TForm1::LoadSettings() {
     }
     keepOnScreen();
     if (loaded.notAnInteger) {
-        toolkit::dialogs().message(this, notAnIntegerMessage(*loaded.notAnInteger), {},
-                                   toolkit::Dialogs::Icon::Error);
+        showFileError(this, notAnIntegerMessage(*loaded.notAnInteger));
         return false;
     }
     MaxLines = *loaded.maxLines;
@@ -79,8 +78,7 @@ bool TForm1::SaveSettings() {
     const std::string text = Serial1.SettingsToText(Serial1.GetSettings());
     const QString path = dataFolder() + kSettingsFile;
     if (!toolkit::writeFileAtomic(path, composeSettingsFile(text, place, MaxLines))) {
-        toolkit::dialogs().message(this, toolkit::cannotWriteText(path), {},
-                                   toolkit::Dialogs::Icon::Error);
+        showFileError(this, toolkit::cannotWriteText(path));
         return false;
     }
     return true;
@@ -144,8 +142,7 @@ bool TForm1::writeProtocol() {
     const std::string rtf = toolkit::rtfFromLines(
         toolkit::rtfLinesFromDocument(*RichEdit1->document()), {QStringLiteral("Courier New"), 9});
     if (!toolkit::writeFileAtomic(path, rtf)) {
-        toolkit::dialogs().message(this, toolkit::cannotWriteText(path), {},
-                                   toolkit::Dialogs::Icon::Error);
+        showFileError(this, toolkit::cannotWriteText(path));
         return false;
     }
     noteDisplayWritten();

@@ -205,8 +205,7 @@ void TForm3::BitBtn1Click() {
     }
     QString error;
     if (!writeDescriptionFile(*name, data(), &error)) {
-        toolkit::dialogs().message(this, toolkit::cannotWriteText(*name), {},
-                                   toolkit::Dialogs::Icon::Error);
+        showFileError(this, toolkit::cannotWriteText(*name));
     }
 }
 
@@ -233,7 +232,7 @@ void TForm3::BitBtn5Click() {
     }
     const DescriptionFile file = readDescriptionFile(*name);
     if (!file.ok) {
-        toolkit::dialogs().message(this, file.error, {}, toolkit::Dialogs::Icon::Error);
+        showFileError(this, file.error);
         return;
     }
     setData(file.data);

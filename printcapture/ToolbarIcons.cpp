@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <array>
 
 namespace printcapture {
 
@@ -53,43 +54,28 @@ void drawExit(QPainter& p, const Colours& c) {
     p.drawLine(QPointF(11, 11), QPointF(14, 8));
 }
 
-Colours coloursFor(ToolbarPicture picture, bool enabled) {
-    if (!enabled) {
-        return {QColor(0xA0, 0xA0, 0xA0), QColor(0x80, 0x80, 0x80)};
-    }
-    switch (picture) {
-    case ToolbarPicture::Start:
-        return {QColor(0x20, 0xA0, 0x30), QColor(0x10, 0x60, 0x18)};
-    case ToolbarPicture::Stop:
-        return {QColor(0xD0, 0x20, 0x20), QColor(0x80, 0x10, 0x10)};
-    case ToolbarPicture::Clear:
-        return {QColor(0xC0, 0x20, 0x20), QColor(0x40, 0x40, 0x40)};
-    case ToolbarPicture::Exit:
-        return {QColor(0x20, 0x50, 0xC0), QColor(0x50, 0x38, 0x18)};
-    }
-    return {Qt::black, Qt::black};
-}
+// Each picture in the order of ToolbarPicture: how it is drawn and its colours while enabled.
+struct Picture {
+    void (*paint)(QPainter&, const Colours&);
+    Colours enabled;
+};
+
+const std::array<Picture, 4> kPictures = {{
+    {drawStart, {QColor(0x20, 0xA0, 0x30), QColor(0x10, 0x60, 0x18)}},
+    {drawStop, {QColor(0xD0, 0x20, 0x20), QColor(0x80, 0x10, 0x10)}},
+    {drawClear, {QColor(0xC0, 0x20, 0x20), QColor(0x40, 0x40, 0x40)}},
+    {drawExit, {QColor(0x20, 0x50, 0xC0), QColor(0x50, 0x38, 0x18)}},
+}};
+
+const Colours kDisabled{QColor(0xA0, 0xA0, 0xA0), QColor(0x80, 0x80, 0x80)};
 
 QPixmap draw(ToolbarPicture picture, bool enabled) {
     QPixmap pm(kSize, kSize);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const Colours c = coloursFor(picture, enabled);
-    switch (picture) {
-    case ToolbarPicture::Start:
-        drawStart(p, c);
-        break;
-    case ToolbarPicture::Stop:
-        drawStop(p, c);
-        break;
-    case ToolbarPicture::Clear:
-        drawClear(p, c);
-        break;
-    case ToolbarPicture::Exit:
-        drawExit(p, c);
-        break;
-    }
+    const Picture& drawn = kPictures.at(static_cast<std::size_t>(picture));
+    drawn.paint(p, enabled ? drawn.enabled : kDisabled);
     return pm;
 }
 

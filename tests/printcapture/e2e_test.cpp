@@ -20,6 +20,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+using capturetest::portReady;
 using capturetest::PrinterSim;
 using capturetest::runEvents;
 using capturetest::waitUntil;
@@ -43,16 +44,6 @@ void shoot(QWidget& w, const char* name) {
         QDir().mkpath(QString::fromLocal8Bit(dir));
         w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
     }
-}
-
-// A window whose port is the simulator's COM<com>: the registry learns of the port first.
-bool portReady(PrinterSim& sim, int com) {
-    if (!sim.published()) {
-        return false;
-    }
-    COMManager().ScanPorts(8);
-    COMManager().Rescan(); // ports that came after the first scan
-    return COMManager().HasPort(com);
 }
 
 } // namespace
@@ -88,16 +79,7 @@ TEST_F(CaptureEndToEnd, RecordsTwoThousandLinesConvertedInOrderWithTheirStyles) 
     QTextBlock block = f.RichEdit1->document()->firstBlock();
     EXPECT_TRUE(block.text().startsWith(QStringLiteral("0****  Start Aufzeichnung ")));
     EXPECT_EQ(styleOfBlock(block), 'i');
-    char style = 'r';
-    for (int i = 0; i < kLines; ++i) {
-        block = block.next();
-        const printersim::PrintedLine line = printersim::makeLine(kSeed, i);
-        ASSERT_EQ(block.text(), toolkit::fromWin1252(line.shown)) << "line " << i;
-        if (line.style != printersim::ExpectedStyle::Keep) {
-            style = line.style == printersim::ExpectedStyle::Bold ? 'b' : 'r';
-        }
-        ASSERT_EQ(styleOfBlock(block), style) << "line " << i;
-    }
+    capturetest::expectPrintedLines(block, kSeed, kLines, true);
     block = block.next();
     EXPECT_TRUE(block.text().startsWith(QStringLiteral("0****  Ende Aufzeichnung ")));
     EXPECT_EQ(styleOfBlock(block), 'i');

@@ -295,10 +295,7 @@ TEST_F(CaptureExitEndToEnd, BeendenKeepsTheCaptureAndTheNextStartItsSettings) {
     capturetest::PrinterSim idle(2, {"--lines", "0"});
     capturetest::PrinterSim sim(3, {"--lines", QString::number(kLines), "--seed",
                                     QString::number(kSeed), "--no-pace", "--wait-xon"});
-    ASSERT_TRUE(idle.published() && sim.published());
-    COMManager().ScanPorts(8);
-    COMManager().Rescan();
-    ASSERT_TRUE(COMManager().HasPort(2) && COMManager().HasPort(3));
+    ASSERT_TRUE(capturetest::portReady(idle, 2) && capturetest::portReady(sim, 3));
 
     QStringList shown; // the display at the exit, line by line
     {
@@ -346,19 +343,7 @@ TEST_F(CaptureExitEndToEnd, BeendenKeepsTheCaptureAndTheNextStartItsSettings) {
     EXPECT_EQ(styleOfBlock(block), 'i');
     EXPECT_EQ(block.charFormat().fontFamilies().toStringList().value(0),
               QStringLiteral("Courier New"));
-    char style = 'r';
-    for (int i = 0; i < kLines; ++i) {
-        block = block.next();
-        ASSERT_TRUE(block.isValid()) << i;
-        const printersim::PrintedLine line = printersim::makeLine(kSeed, i);
-        ASSERT_EQ(block.text(), toolkit::fromWin1252(line.shown)) << "line " << i;
-        if (line.style != printersim::ExpectedStyle::Keep) {
-            style = line.style == printersim::ExpectedStyle::Bold ? 'b' : 'r';
-        }
-        if (!block.text().isEmpty()) {
-            ASSERT_EQ(styleOfBlock(block), style) << "line " << i;
-        }
-    }
+    capturetest::expectPrintedLines(block, kSeed, kLines, false);
 
     // The settings file: five lines, the first a settings text the component accepts.
     const std::vector<std::string> ini =

@@ -31,11 +31,7 @@ TEST_F(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFi
     constexpr int kSeed = 5;
     PrinterSim sim(4, {"--lines", QString::number(kLines), "--seed", QString::number(kSeed),
                        "--no-pace", "--wait-xon"});
-    ASSERT_TRUE(sim.published());
-    COMManager().ScanPorts(8);
-    COMManager().Rescan();
-    ASSERT_TRUE(COMManager().HasPort(4));
-
+    ASSERT_TRUE(capturetest::portReady(sim, 4));
     printcapture::TForm1& f = window();
     f.createCustomerWindow();
     f.Serial1.setCOMPort(4);

@@ -1,6 +1,13 @@
 #include "window_fixture.h"
 
 #include "toolkit/LineView.h"
+#include "toolkit/Win1252.h"
+
+#ifndef _WIN32
+#include "capture_test_env.h"
+#include "serial/Serial.h"
+#include "tools/printersim/PrintedLines.h"
+#endif
 
 #include <QFile>
 #include <QTextBlock>
@@ -57,5 +64,32 @@ std::string fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
+
+#ifndef _WIN32
+bool portReady(PrinterSim& sim, int com) {
+    if (!sim.published()) {
+        return false;
+    }
+    COMManager().ScanPorts(8);
+    COMManager().Rescan(); // ports that came after the first scan
+    return COMManager().HasPort(com);
+}
+
+void expectPrintedLines(QTextBlock& block, int seed, int count, bool emptyLinesStyled) {
+    char style = 'r';
+    for (int i = 0; i < count; ++i) {
+        block = block.next();
+        ASSERT_TRUE(block.isValid()) << "line " << i;
+        const printersim::PrintedLine line = printersim::makeLine(seed, i);
+        ASSERT_EQ(block.text(), toolkit::fromWin1252(line.shown)) << "line " << i;
+        if (line.style != printersim::ExpectedStyle::Keep) {
+            style = line.style == printersim::ExpectedStyle::Bold ? 'b' : 'r';
+        }
+        if (emptyLinesStyled || !block.text().isEmpty()) {
+            ASSERT_EQ(styleOfBlock(block), style) << "line " << i;
+        }
+    }
+}
+#endif
 
 } // namespace capturetest

@@ -47,4 +47,17 @@ std::string styles(const printcapture::TForm1& window);
 // The bytes of a file; empty when it cannot be read.
 std::string fileBytes(const QString& path);
 
+#ifndef _WIN32
+class PrinterSim;
+
+// Whether the simulator's COM<com> is published and the registry lists it (probed to COM8).
+bool portReady(PrinterSim& sim, int com);
+
+// Checks the `count` lines after `block` against what the simulator printed with `seed`: each
+// converted, in order, in the style its first byte gives (a line too short to decide keeps the
+// one before). `block` ends on the last of them. Empty lines are checked for their style only
+// where `emptyLinesStyled` (the display keeps it, a rich-text file need not).
+void expectPrintedLines(QTextBlock& block, int seed, int count, bool emptyLinesStyled);
+#endif
+
 } // namespace capturetest
