@@ -1,8 +1,8 @@
 // Times the bus-element window on tables far larger than real ones: showing it with a 10 MB
 // typ50.csv and a 1 MB Fehler.csv, and picking an element in that table.
 // Prints "decoder.show_ms N" and "decoder.pick_ms N" (medians).
-#include "servicetool/TForm2.h"
 #include "common/ScriptedDialogs.h"
+#include "servicetool/TForm2.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>

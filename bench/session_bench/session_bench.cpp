@@ -5,9 +5,9 @@
 
 #include "PanelSim.h"
 #include "PtyLink.h"
+#include "common/ScriptedDialogs.h"
 #include "serial/Serial.h"
 #include "servicetool/MainForm.h"
-#include "common/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -222,7 +222,7 @@ double answerP95(const std::string& folder) {
     }
     refreshPorts();
     testsupport::ScriptedDialogs dialogs; // answers "Werkseinstellung wird geladen !"
-    QTemporaryDir recordings;         // the program folder: the session recording goes there
+    QTemporaryDir recordings;             // the program folder: the session recording goes there
     servicetool::TForm1 form(nullptr, recordings.path() + '/');
     sim.start();
     form.BitBtn1Click();

@@ -1,8 +1,8 @@
+#include "common/ScriptedDialogs.h"
 #include "servicetool/DiagnoseWindows.h"
 #include "servicetool/MainForm.h"
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
-#include "common/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QMenu>

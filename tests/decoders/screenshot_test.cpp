@@ -1,8 +1,8 @@
 // Renders both decoder windows with the demo data beside the program into PNG files, for a
 // person to look at. Runs only when KORVEL_SHOTS_DIR names the folder for the pictures.
+#include "common/ScriptedDialogs.h"
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "TestFolder.h"
+#include "common/ScriptedDialogs.h"
 #include "servicetool/TForm2.h"
 #include "toolkit/HelpLauncher.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/StringGrid.h"
 
 #include <QApplication>

@@ -3,6 +3,7 @@
 // the project's help/): pictures of korveltool go to HilfeKorvelTool/img, those of
 // DruckKorvel to HilfeDruckKorvel/img.
 #include "common/PtyPort.h"
+#include "common/ScriptedDialogs.h"
 #include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/SerAddons.h"
@@ -11,7 +12,6 @@
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
 #include "servicetool/TForm4.h"
-#include "common/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The window against the printer simulator over a pseudo-terminal published as COMn.
 #include "capture_test_env.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/CaptureWindow.h"
 #include "serial/Serial.h"
 #include "toolkit/DeviceChangeNotifier.h"
 #include "toolkit/LineView.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"

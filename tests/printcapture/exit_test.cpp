@@ -1,12 +1,14 @@
 // Ending the capture program: "Beenden" writes the settings and the protocol, the close box
 // asks while received lines are in no file yet, and nothing captured is lost on the way.
 #include "capture_test_env.h"
+#include "common/LineViewEntry.h"
+#include "common/RtfReadBack.h"
+#include "common/ScriptedDialogs.h"
 #include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
 #include "printcapture/SettingsFile.h"
 #include "serial/COMManager.h"
 #include "toolkit/LineView.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "toolkit/WritableFolder.h"
@@ -206,7 +208,7 @@ TEST(CaptureExit, LongLinesAllReachTheProtocolAndAHugeLimitMakesOnlyTheRoomNeede
     TForm1 g(nullptr, folderOf(dir));
     ASSERT_EQ(g.MaxLines, 1000000);
     int n = 0;
-    while (g.RichEdit1->appendEntry8(wideLine(n), {})) {
+    while (testsupport::appendEntry8(*g.RichEdit1, wideLine(n), {})) {
         ++n;
     }
     ASSERT_GT(n, TForm1::kTextLimit / 401 - 2); // the bound, not the line limit, stopped it
@@ -287,32 +289,6 @@ char styleOfBlock(const QTextBlock& block) {
         return 'i';
     }
     return c.fontWeight() >= QFont::Bold ? 'b' : 'r';
-}
-
-// The protocol as LibreOffice's text export reads it, one paragraph a line; nothing when
-// LibreOffice is not installed.
-std::optional<QStringList> readWithLibreOffice(const QString& rtf, const QString& workDir) {
-    QProcess soffice;
-    soffice.start(
-        QStringLiteral("soffice"),
-        {QStringLiteral("-env:UserInstallation=file://") + workDir + QStringLiteral("/profile"),
-         QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-         QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), workDir, rtf});
-    if (!soffice.waitForStarted(10000)) {
-        return std::nullopt;
-    }
-    soffice.waitForFinished(180000);
-    QFile txt(workDir + QStringLiteral("/protokoll.txt"));
-    if (!txt.open(QIODevice::ReadOnly)) {
-        return QStringList();
-    }
-    QString text = QString::fromUtf8(txt.readAll());
-    text.remove(QChar(0xFEFF));
-    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n")));
-    while (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
 }
 
 } // namespace
@@ -409,9 +385,8 @@ TEST(CaptureExitEndToEnd, BeendenKeepsTheCaptureAndTheNextStartItsSettings) {
         EXPECT_EQ(g.MaxLines, 900);
     }
 
-    QTemporaryDir work;
     const std::optional<QStringList> office =
-        readWithLibreOffice(dir.filePath(QStringLiteral("protokoll.rtf")), work.path());
+        testsupport::libreOfficeText(dir.filePath(QStringLiteral("protokoll.rtf")));
     if (!office) {
         GTEST_SKIP() << "LibreOffice is not installed";
     }

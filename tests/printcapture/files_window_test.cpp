@@ -1,11 +1,11 @@
 // The capture window's file commands and the customer window, with scripted dialogs: save and
 // reopen, the customer window's fields, notes and description files, and the export through the
 // real customer window shown modally.
+#include "common/RtfReadBack.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/CaptureWindow.h"
 #include "printcapture/TForm3.h"
-#include "rtf_lines.h"
 #include "toolkit/LineView.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 
@@ -241,7 +241,8 @@ TEST(CaptureFileCommands, ExportThroughTheModalCustomerWindowAndWhileItIsOpen) {
     EXPECT_TRUE(wasModal);
     EXPECT_EQ(x.boxes.messages(), QStringList{QStringLiteral(
                                       "Daten wurden in folgende Datei geschrieben:\r\" e.rtf \"")});
-    const std::vector<ReadLine> back = readRtfLines(fileBytes(x.path("e.rtf")));
+    const std::vector<testsupport::ReadLine> back =
+        testsupport::readRtfLines(fileBytes(x.path("e.rtf")));
     ASSERT_EQ(back.size(), 13u + 3u);
     EXPECT_EQ(back[6].text, QStringLiteral("Notiz"));
     EXPECT_EQ(back[13].style, 'i');
@@ -330,7 +331,7 @@ TEST(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) {
     auto ours = [](const QString& path) {
         QStringList texts;
         std::string looks;
-        for (const ReadLine& l : readRtfLines(fileBytes(path))) {
+        for (const testsupport::ReadLine& l : testsupport::readRtfLines(fileBytes(path))) {
             texts << l.text;
             looks += l.style;
             looks += l.font + std::to_string(l.halfPoints) + ";";

@@ -3,6 +3,7 @@
 #include "capture_test_env.h"
 #include "common/Caption.h"
 #include "common/PtyPort.h"
+#include "common/ScriptedDialogs.h"
 #include "common/SettingsDialogDriver.h"
 #include "printcapture/CaptureWindow.h"
 #include "printcapture/TForm3.h"
@@ -10,7 +11,6 @@
 #include "toolkit/Application.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/LineView.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 // The capture window without a port: start-up state, the poll, styles, markers, the trim,
 // clearing and the context menu. Received bytes are put into ReceiveBuffer as a read would.
 #include "capture_test_env.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/CaptureWindow.h"
 #include "toolkit/LineView.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/Win1252.h"
 
 #include <QAction>

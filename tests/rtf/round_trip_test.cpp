@@ -1,12 +1,12 @@
 // korveltool's own documents through the reader: a saved protocol reads back line by line in
 // its colours, and the main window's menu brings up the fault-description window.
+#include "common/RecordingSink.h"
+#include "common/ScriptedDialogs.h"
 #include "servicetool/DiagnoseWindows.h"
 #include "servicetool/MainForm.h"
 #include "servicetool/TForm2.h"
 #include "servicetool/TForm3.h"
 #include "servicetool/TForm4.h"
-#include "common/ScriptedDialogs.h"
-#include "common/RecordingSink.h"
 #include "toolkit/rtf/RtfReader.h"
 
 #include <QFile>

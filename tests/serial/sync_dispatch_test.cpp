@@ -1,8 +1,8 @@
 // Line events handled in the GUI thread through the dispatcher that the toolkit installs.
 #include "FakeComm.h"
+#include "common/ScriptedDialogs.h"
 #include "serial/GuiDispatcher.h"
 #include "serial/Serial.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/SerialDispatcher.h"
 
 #include <QCoreApplication>

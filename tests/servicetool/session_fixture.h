@@ -3,8 +3,8 @@
 // machine's real ports), ptys published there as COM ports, and waits with a bound.
 
 #include "PtyLink.h"
-#include "servicetool/MainForm.h"
 #include "common/ScriptedDialogs.h"
+#include "servicetool/MainForm.h"
 
 #include <QColor>
 #include <QStringList>
