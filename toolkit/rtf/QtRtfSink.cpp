@@ -92,21 +92,11 @@ QTextCharFormat QtRtfSink::charFormat(const CharFormat& f) {
 }
 
 QTextBlockFormat QtRtfSink::blockFormat(const ParaFormat& f) {
+    // In the order of Alignment's values.
+    static constexpr Qt::Alignment kAlignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
+                                                    Qt::AlignJustify};
     QTextBlockFormat b;
-    switch (f.align) {
-    case Alignment::Left:
-        b.setAlignment(Qt::AlignLeft);
-        break;
-    case Alignment::Center:
-        b.setAlignment(Qt::AlignHCenter);
-        break;
-    case Alignment::Right:
-        b.setAlignment(Qt::AlignRight);
-        break;
-    case Alignment::Justify:
-        b.setAlignment(Qt::AlignJustify);
-        break;
-    }
+    b.setAlignment(kAlignments[static_cast<std::size_t>(f.align)]);
     // A negative first-line indent hangs the first line into the left indent.
     b.setLeftMargin(std::max(0.0, twipsToPx(f.leftIndent)));
     b.setRightMargin(std::max(0.0, twipsToPx(f.rightIndent)));
