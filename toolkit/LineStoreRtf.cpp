@@ -7,7 +7,7 @@ namespace toolkit {
 
 namespace {
 
-constexpr std::size_t FlushBytes = std::size_t{1} << 20;
+constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
 
 std::string colourTable(const std::vector<Rgb>& colours) {
     std::string out = "{\\colortbl ;";
@@ -22,11 +22,11 @@ std::string colourTable(const std::vector<Rgb>& colours) {
 class RtfStream {
 public:
     RtfStream(QSaveFile& file, std::vector<Rgb> colours) : m_file(file), m_colours(colours) {
-        m_buffer.reserve(FlushBytes + 64 * 1024);
+        m_buffer.reserve(kFlushBytes + 64 * 1024);
     }
     void put(const std::string& bytes) {
         m_buffer += bytes;
-        if (m_buffer.size() >= FlushBytes) {
+        if (m_buffer.size() >= kFlushBytes) {
             flush();
         }
     }

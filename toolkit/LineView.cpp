@@ -1,7 +1,5 @@
 #include "LineView.h"
 
-#include "Win1252.h"
-
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -155,10 +153,6 @@ bool LineView::appendReplacingOldest(const QString& text, const QTextCharFormat&
     document()->setMaximumBlockCount(0);
     deleteFirstLines(oldest - 1);
     return true;
-}
-
-bool LineView::appendEntry8(std::string_view win1252, const QTextCharFormat& format) {
-    return appendEntry(fromWin1252(win1252), format);
 }
 
 void LineView::deleteFirstLines(int count) {

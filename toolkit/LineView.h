@@ -1,12 +1,11 @@
 #pragma once
-// A read-only view of lines with a format per entry, for the service protocol and the printer
-// capture. QPlainTextEdit with undo off and an explicit format on every insert; the text limit
-// is enforced here because the widget has none.
+// A read-only view of lines with a format per entry, for the printer capture (the service
+// protocol is ProtocolView over LineStore). QPlainTextEdit with undo off and an explicit format on
+// every insert; the text limit is enforced here because the widget has none.
 
 #include <QPlainTextEdit>
 #include <QTextCharFormat>
 #include <QTextCursor>
-#include <string_view>
 
 namespace toolkit {
 
@@ -19,7 +18,6 @@ public:
     // a new line of the same entry. Returns false (and appends nothing) when the text limit
     // would be exceeded or the insert fails.
     bool appendEntry(const QString& text, const QTextCharFormat& format);
-    bool appendEntry8(std::string_view win1252, const QTextCharFormat& format);
     // Deletes the `oldest` first lines and appends `text` as an entry, without regard to the
     // text limit (the caller made the room); the view shows it as a scroll where it can.
     bool appendReplacingOldest(const QString& text, const QTextCharFormat& format, int oldest);

@@ -20,7 +20,7 @@ namespace toolkit {
 
 namespace {
 
-constexpr int Margin = 3;
+constexpr int kMargin = 3;
 
 QColor toColor(Rgb rgb) {
     return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -117,7 +117,7 @@ void ProtocolView::updateScrollRanges() {
     v->setRange(0, static_cast<int>(std::max<qint64>(0, lines - rows)));
     v->setPageStep(rows);
     v->setSingleStep(1);
-    const qint64 width = static_cast<qint64>(m_store.longestLine() + 1) * m_charWidth + 2 * Margin;
+    const qint64 width = static_cast<qint64>(m_store.longestLine() + 1) * m_charWidth + 2 * kMargin;
     QScrollBar* h = horizontalScrollBar();
     h->setRange(0, static_cast<int>(std::clamp<qint64>(width - viewport()->width(), 0,
                                                        std::numeric_limits<int>::max())));
@@ -215,7 +215,7 @@ ProtocolView::Position ProtocolView::positionAt(const QPoint& point) const {
     const qint64 row = point.y() < 0 ? -1 : point.y() / m_lineHeight;
     const qint64 line = std::clamp<qint64>(firstVisibleLine() + row, 0,
                                            static_cast<qint64>(m_store.lineCount()) - 1);
-    const double x = point.x() - Margin + horizontalScrollBar()->value();
+    const double x = point.x() - kMargin + horizontalScrollBar()->value();
     const auto column = static_cast<std::size_t>(std::max(0.0, std::round(x / m_charWidth)));
     const auto l = static_cast<std::size_t>(line);
     return {l, std::min(column, m_store.lineLength(l))};
@@ -318,7 +318,7 @@ void ProtocolView::paintLine(QPainter& painter, std::size_t line, int y, int fir
     const std::string text = m_store.lineText(line, begin, static_cast<std::size_t>(columns));
     const std::size_t end = begin + text.size();
     const auto xOf = [&](std::size_t column) {
-        return Margin + static_cast<int>(column) * m_charWidth - horizontalScrollBar()->value();
+        return kMargin + static_cast<int>(column) * m_charWidth - horizontalScrollBar()->value();
     };
 
     // The selected columns of this line; one cell more where the selection goes on past its

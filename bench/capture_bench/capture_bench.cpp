@@ -7,13 +7,14 @@
 //   (the lines_lost run polls every N ms, 100 as the program; --only runs the figures whose
 //   names begin with PREFIX)
 #include "common/ChildProcess.h"
+#include "common/LineViewEntry.h"
 #include "common/PortFolder.h"
+#include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/ProgramFolder.h"
 #include "toolkit/RecordingFile.h"
-#include "common/ScriptedDialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
 #include "tools/printersim/PrintedLines.h"
@@ -108,7 +109,8 @@ void fill(TForm1& f, int lines, std::size_t length = 80, bool keepLimit = false)
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     for (int i = 0; i < lines; ++i) {
-        f.RichEdit1->appendEntry8(line80(i, length), i % 3 == 0 ? QTextCharFormat() : bold);
+        testsupport::appendEntry8(*f.RichEdit1, line80(i, length),
+                                  i % 3 == 0 ? QTextCharFormat() : bold);
     }
     QCoreApplication::processEvents();
 }
@@ -267,7 +269,7 @@ double exportMillisFull() {
     TForm1 f;
     f.show();
     f.RichEdit1->setTextLimit(kFullCharacters);
-    for (int i = 0; f.RichEdit1->appendEntry8(line80(i), QTextCharFormat()); ++i) {
+    for (int i = 0; testsupport::appendEntry8(*f.RichEdit1, line80(i), QTextCharFormat()); ++i) {
     }
     const QString path = g_ports + QStringLiteral("/export.rtf");
     std::vector<double> ms;
@@ -317,7 +319,7 @@ void fillToLimit(TForm1& f) {
     italic.setFontItalic(true);
     for (int i = 0;; ++i) {
         const QTextCharFormat& style = i % 50 == 0 ? italic : i % 3 == 0 ? QTextCharFormat() : bold;
-        if (!f.RichEdit1->appendEntry8(line80(i), style)) {
+        if (!testsupport::appendEntry8(*f.RichEdit1, line80(i), style)) {
             break;
         }
     }

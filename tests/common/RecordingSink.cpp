@@ -1,5 +1,7 @@
 #include "common/RecordingSink.h"
 
+#include "toolkit/rtf/RtfReader.h"
+
 namespace testsupport {
 
 void RecordingSink::text(std::u16string_view text, const toolkit::rtf::CharFormat& format) {
@@ -47,6 +49,12 @@ const RecordedRun* RecordingSink::runWith(std::u16string_view needle) const {
         }
     }
     return nullptr;
+}
+
+RecordingSink recordRtf(std::string_view rtf) {
+    RecordingSink sink;
+    toolkit::rtf::readRtf(rtf, sink);
+    return sink;
 }
 
 } // namespace testsupport

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testsupport {
@@ -43,5 +44,8 @@ public:
         return std::u16string_view(plain).substr(run.start, run.length);
     }
 };
+
+// Reads a document through the project's reader into a new sink.
+RecordingSink recordRtf(std::string_view rtf);
 
 } // namespace testsupport

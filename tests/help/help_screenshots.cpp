@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -50,6 +51,18 @@ bool savePixmap(const QPixmap& pixmap, const QString& folder, const QString& nam
 bool save(QWidget& widget, const QString& folder, const QString& name) {
     QApplication::processEvents();
     return savePixmap(widget.grab(), folder, name);
+}
+
+// Opens the serial settings dialog through `open` and keeps a picture of it as
+// einstellungen.png; the dialog is left with "Abbrechen".
+bool saveSettingsDialog(const QString& folder, const std::function<void()>& open) {
+    bool saved = false;
+    auto ran = testsupport::onNextSettingsDialog([&](TFormCOMSetup& f) {
+        saved = save(f, folder, QStringLiteral("einstellungen.png"));
+        f.ButtonAbort->click();
+    });
+    open();
+    return *ran && saved;
 }
 
 void settle(int ms = 50) {
@@ -165,13 +178,7 @@ TEST_F(HelpScreenshots, KorvelToolMainWindowMenusAndSettings) {
         EXPECT_TRUE(
             savePixmap(openMenu(form, form.Hilfe1), kToolImages, QStringLiteral("menu_hilfe.png")));
 
-        bool saved = false;
-        auto ran = testsupport::onNextSettingsDialog([&](TFormCOMSetup& f) {
-            saved = save(f, kToolImages, QStringLiteral("einstellungen.png"));
-            f.ButtonAbort->click();
-        });
-        form.Schnittstelle1Click();
-        EXPECT_TRUE(*ran && saved);
+        EXPECT_TRUE(saveSettingsDialog(kToolImages, [&] { form.Schnittstelle1Click(); }));
     }
 }
 
@@ -232,13 +239,7 @@ TEST_F(HelpScreenshots, DruckKorvelCapture) {
     TSerExtDlg dialog(&form);
     dialog.setSerial(&form.Serial1);
     dialog.setPositionDlg(TPosition::poMainFormCenter);
-    bool saved = false;
-    auto ran = testsupport::onNextSettingsDialog([&](TFormCOMSetup& f) {
-        saved = save(f, kCaptureImages, QStringLiteral("einstellungen.png"));
-        f.ButtonAbort->click();
-    });
-    dialog.Execute();
-    EXPECT_TRUE(*ran && saved);
+    EXPECT_TRUE(saveSettingsDialog(kCaptureImages, [&] { dialog.Execute(); }));
     // Every menu of the bar, named after its title ("menu_datei.png").
     for (QAction* title : form.menuBar()->actions()) {
         if (QMenu* menu = title->menu()) {

@@ -1,11 +1,11 @@
 // The help beside the built programs: every topic that the programs open is there, every
 // picture and link of a topic resolves, and each compiled .chm holds all its topics.
+#include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm2.h"
 #include "servicetool/decoders/TForm3.h"
 #include "servicetool/session/TForm1.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/ProgramFolder.h"
-#include "common/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,8 @@
 // Ending the capture program: "Beenden" writes the settings and the protocol, the close box
 // asks while received lines are in no file yet, and nothing captured is lost on the way.
 #include "capture_test_env.h"
+#include "common/LineViewEntry.h"
+#include "common/RtfReadBack.h"
 #include "common/ScriptedDialogs.h"
 #include "printcapture/SettingsFile.h"
 #include "printcapture/TForm1.h"
@@ -186,7 +188,7 @@ TEST_F(CaptureExit, LongLinesAllReachTheProtocolAndAHugeLimitMakesOnlyTheRoomNee
     TForm1 g(nullptr, folder());
     ASSERT_EQ(g.MaxLines, 1000000);
     int n = 0;
-    while (g.RichEdit1->appendEntry8(wideLine(n), {})) {
+    while (testsupport::appendEntry8(*g.RichEdit1, wideLine(n), {})) {
         ++n;
     }
     ASSERT_GT(n, TForm1::kTextLimit / 401 - 2); // the bound, not the line limit, stopped it
@@ -257,33 +259,7 @@ TEST_F(CaptureExit, AProgramFolderThatTakesNoFilesSendsThemToTheUsersFolder) {
     toolkit::setFolderProbe({});
 }
 
-namespace {
-
-// The protocol as LibreOffice's text export reads it, one paragraph a line; nothing when
-// LibreOffice is not installed.
-std::optional<QStringList> readWithLibreOffice(const QString& rtf, const QString& workDir) {
-    QProcess soffice;
-    soffice.start(
-        QStringLiteral("soffice"),
-        {QStringLiteral("-env:UserInstallation=file://") + workDir + QStringLiteral("/profile"),
-         QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-         QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), workDir, rtf});
-    if (!soffice.waitForStarted(10000)) {
-        return std::nullopt;
-    }
-    soffice.waitForFinished(180000);
-    QFile txt(workDir + QStringLiteral("/protokoll.txt"));
-    if (!txt.open(QIODevice::ReadOnly)) {
-        return QStringList();
-    }
-    QString text = QString::fromUtf8(txt.readAll());
-    text.remove(QChar(0xFEFF));
-    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n")));
-    while (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
-}
+namespace {}
 
 } // namespace
 
@@ -359,9 +335,8 @@ TEST_F(CaptureExitEndToEnd, BeendenKeepsTheCaptureAndTheNextStartItsSettings) {
         EXPECT_EQ(g.MaxLines, 900);
     }
 
-    QTemporaryDir work;
     const std::optional<QStringList> office =
-        readWithLibreOffice(path(QStringLiteral("protokoll.rtf")), work.path());
+        testsupport::libreOfficeText(path(QStringLiteral("protokoll.rtf")));
     if (!office) {
         GTEST_SKIP() << "LibreOffice is not installed";
     }

@@ -1,10 +1,10 @@
 // A recording from the printer simulator over a pseudo-terminal, stopped and exported with a
 // customer header loaded from a description file in the modal customer window.
 #include "capture_test_env.h"
+#include "common/RtfReadBack.h"
 #include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
-#include "rtf_lines.h"
 #include "serial/Serial.h"
 #include "toolkit/LineView.h"
 #include "toolkit/TextFile.h"
@@ -62,7 +62,8 @@ TEST_F(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFi
 
     QFile file(target);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::vector<ReadLine> back = readRtfLines(file.readAll().toStdString());
+    const std::vector<testsupport::ReadLine> back =
+        testsupport::readRtfLines(file.readAll().toStdString());
     // Header, start marker and its blank line, the printed lines, end marker and its blank.
     ASSERT_EQ(back.size(), std::size_t(13 + 2 + kLines + 2));
     EXPECT_EQ(back[1].text, QStringLiteral("Müller GmbH"));
@@ -71,7 +72,7 @@ TEST_F(CaptureEndToEnd, RecordingStoppedAndExportedWithAHeaderFromADescriptionFi
     EXPECT_TRUE(back[13].text.startsWith(QStringLiteral("0****  Start Aufzeichnung ")));
     for (int i = 0; i < kLines; ++i) {
         const std::string shown = printersim::makeLine(kSeed, i).shown;
-        const ReadLine& line = back[std::size_t(15 + i)];
+        const testsupport::ReadLine& line = back[std::size_t(15 + i)];
         ASSERT_EQ(line.text, toolkit::fromWin1252(shown)) << i;
         if (!shown.empty()) {
             EXPECT_EQ(line.style, shown[0] == ' ' ? 'r' : shown.starts_with("0*") ? 'i' : 'b') << i;

@@ -1,9 +1,9 @@
 // The capture's files and the export's course without widgets: the style rule, the export
 // document and its RTF as our reader sees it, text and description files, the customer header,
 // and the export command against a scripted customer window.
+#include "common/RtfReadBack.h"
 #include "common/ScriptedDialogs.h"
 #include "printcapture/CaptureExport.h"
-#include "rtf_lines.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
@@ -67,7 +67,7 @@ TEST(CaptureFiles, ExportStylesMarkersBlankLedLetterLedAndEmptyLinesAndReadsBack
     EXPECT_EQ(styles(doc), "iirbbbbii");
     EXPECT_EQ(doc.lines()[1].text, " ");
 
-    const std::vector<ReadLine> back = readRtfLines(doc.rtf());
+    const std::vector<testsupport::ReadLine> back = testsupport::readRtfLines(doc.rtf());
     ASSERT_EQ(back.size(), 9u);
     const char* want[] = {"0****  Start Aufzeichnung 14:05:09",
                           " ",
@@ -89,7 +89,8 @@ TEST(CaptureFiles, ExportStylesMarkersBlankLedLetterLedAndEmptyLinesAndReadsBack
     }
     // The empty line's paragraph is bold for a reader that shows the paragraph mark's style.
     EXPECT_NE(doc.rtf().find("\\b\\i0 \\par"), std::string::npos);
-    EXPECT_TRUE(readRtfLines(ExportDocument().rtf()).empty()); // no lines, no paragraphs
+    EXPECT_TRUE(
+        testsupport::readRtfLines(ExportDocument().rtf()).empty()); // no lines, no paragraphs
 }
 
 TEST(CaptureFiles, TextFileRoundTripKeepsEveryByteAndReadsAllThreeLineEnds) {
@@ -185,7 +186,8 @@ TEST(CaptureExport, AnswersYesNoAbortAndAVisibleWindowAndAFailedWrite) {
         EXPECT_EQ(boxes.shown.at(1).text, QStringLiteral("Kundendaten mit darstellen ?"));
         EXPECT_EQ(customer.ticked, std::optional<bool>(yes));
         EXPECT_EQ(customer.shown, yes ? 1 : 0);
-        return std::make_tuple(written, boxes.messages(), readRtfLines(fileBytes(target)));
+        return std::make_tuple(written, boxes.messages(),
+                               testsupport::readRtfLines(fileBytes(target)));
     };
 
     // No with an empty display: a document without lines, and the success message.

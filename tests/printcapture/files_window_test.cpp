@@ -1,10 +1,10 @@
 // The capture window's file commands and the customer window, with scripted dialogs: save and
 // reopen, the customer window's fields, notes and description files, and the export through the
 // real customer window shown modally.
+#include "common/RtfReadBack.h"
 #include "common/ScriptedDialogs.h"
 #include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
-#include "rtf_lines.h"
 #include "toolkit/LineView.h"
 #include "toolkit/TextFile.h"
 #include "toolkit/Win1252.h"
@@ -220,7 +220,8 @@ TEST_F(CaptureFileCommands, ExportThroughTheModalCustomerWindowAndWhileItIsOpen)
     EXPECT_EQ(
         dialogs().messages(),
         QStringList{QStringLiteral("Daten wurden in folgende Datei geschrieben:\r\" e.rtf \"")});
-    const std::vector<ReadLine> back = readRtfLines(fileBytes(path("e.rtf")));
+    const std::vector<testsupport::ReadLine> back =
+        testsupport::readRtfLines(fileBytes(path("e.rtf")));
     ASSERT_EQ(back.size(), 13u + 3u);
     EXPECT_EQ(back[6].text, QStringLiteral("Notiz"));
     EXPECT_EQ(back[13].style, 'i');
@@ -309,7 +310,7 @@ TEST_F(CaptureFileCommands, ExportAndProtocolReadBackInLibreOfficeAndOurReader) 
     auto ours = [](const QString& path) {
         QStringList texts;
         std::string looks;
-        for (const ReadLine& l : readRtfLines(fileBytes(path))) {
+        for (const testsupport::ReadLine& l : testsupport::readRtfLines(fileBytes(path))) {
             texts << l.text;
             looks += l.style;
             looks += l.font + std::to_string(l.halfPoints) + ";";

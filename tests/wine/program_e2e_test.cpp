@@ -1,7 +1,7 @@
 // Both Windows programs as a technician starts them, under wine: the unmodified .exe files with
 // the simulated panel on the Linux side of COM1 (run_program_test.sh starts it), driven like a
 // user by the probe plugin that Qt loads into them (QT_QPA_GENERIC_PLUGINS).
-#include "servicetool/rtf_read_back.h"
+#include "common/RtfReadBack.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -108,11 +108,11 @@ TEST_F(ProgramRun, KorveltoolLoadsTheFactorySettingsAndSavesTheProtocol) {
 
     QFile file(saved);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << diagnosis();
-    const RtfReadBack back = readBackRtf(file.readAll().toStdString());
+    const testsupport::RtfReadBack back = testsupport::readBackRtf(file.readAll().toStdString());
     ASSERT_TRUE(back.ok) << back.error;
     QStringList blue;
     bool resetSeen = false;
-    for (const RtfParagraph& p : back.paragraphs) {
+    for (const testsupport::RtfParagraph& p : back.paragraphs) {
         if (!p.text().empty() && p.colour() == Blue) {
             blue << QString::fromLatin1(p.text());
         }
@@ -134,11 +134,12 @@ TEST_F(ProgramRun, DruckKorvelKeepsItsSettingsAndProtocolBesideTheProgram) {
     EXPECT_EQ(remarks(), QStringList()) << diagnosis();
 
     const QString protocol = readAll(folder + QStringLiteral("/protokoll.rtf"));
-    const RtfReadBack back = readBackRtf(protocol.toLatin1().toStdString());
+    const testsupport::RtfReadBack back =
+        testsupport::readBackRtf(protocol.toLatin1().toStdString());
     ASSERT_TRUE(back.ok) << back.error << protocol.left(200).toStdString();
     std::size_t printed = 0;
     bool startSeen = false;
-    for (const RtfParagraph& p : back.paragraphs) {
+    for (const testsupport::RtfParagraph& p : back.paragraphs) {
         startSeen = startSeen || p.text().find("Start Aufzeichnung") != std::string::npos;
         printed += !p.text().empty();
     }

@@ -53,43 +53,43 @@ bool isKnownCodePage(int page) {
 }
 
 void ByteDecoder::setPage(int page) {
-    if (page == page_ && (upper_ || doubleByte_ || page < 0)) {
+    if (page == m_page && (m_upper || m_doubleByte || page < 0)) {
         return;
     }
-    page_ = page;
-    lead_ = -1;
-    doubleByte_ = detail::isDoubleBytePage(page);
-    upper_ = detail::singleBytePage(page);
-    if (!upper_ && !doubleByte_ && page >= 0) {
-        upper_ = detail::singleBytePage(1252);
+    m_page = page;
+    m_lead = -1;
+    m_doubleByte = detail::isDoubleBytePage(page);
+    m_upper = detail::singleBytePage(page);
+    if (!m_upper && !m_doubleByte && page >= 0) {
+        m_upper = detail::singleBytePage(1252);
     }
 }
 
 void ByteDecoder::decode(unsigned char byte, std::u16string& out) {
-    if (lead_ >= 0) {
-        out.push_back(detail::decodeDoubleByte(page_, static_cast<unsigned char>(lead_), byte));
-        lead_ = -1;
+    if (m_lead >= 0) {
+        out.push_back(detail::decodeDoubleByte(m_page, static_cast<unsigned char>(m_lead), byte));
+        m_lead = -1;
         return;
     }
-    if (page_ < 0) {
-        out.push_back(detail::symbolFontChar(page_, byte));
+    if (m_page < 0) {
+        out.push_back(detail::symbolFontChar(m_page, byte));
     } else if (byte < 0x80) {
         out.push_back(byte);
-    } else if (doubleByte_) {
-        if (detail::isLeadByte(page_, byte)) {
-            lead_ = byte;
+    } else if (m_doubleByte) {
+        if (detail::isLeadByte(m_page, byte)) {
+            m_lead = byte;
         } else {
-            out.push_back(detail::decodeDoubleByte(page_, 0, byte));
+            out.push_back(detail::decodeDoubleByte(m_page, 0, byte));
         }
     } else {
-        out.push_back(upper_[byte - 0x80]);
+        out.push_back(m_upper[byte - 0x80]);
     }
 }
 
 void ByteDecoder::flush(std::u16string& out) {
-    if (lead_ >= 0) {
+    if (m_lead >= 0) {
         out.push_back(u'\uFFFD');
-        lead_ = -1;
+        m_lead = -1;
     }
 }
 

@@ -22,17 +22,17 @@ bool isKnownCodePage(int page);
 class ByteDecoder {
 public:
     void setPage(int page);
-    int page() const { return page_; }
-    bool hasLead() const { return lead_ >= 0; }
+    int page() const { return m_page; }
+    bool hasLead() const { return m_lead >= 0; }
     void decode(unsigned char byte, std::u16string& out);
     // A lead byte left waiting when the text ends becomes a replacement character.
     void flush(std::u16string& out);
 
 private:
-    int page_ = 1252;
-    const char16_t* upper_ = nullptr; // upper half of a single-byte page
-    bool doubleByte_ = false;
-    int lead_ = -1;
+    int m_page = 1252;
+    const char16_t* m_upper = nullptr; // upper half of a single-byte page
+    bool m_doubleByte = false;
+    int m_lead = -1;
 };
 
 namespace detail {

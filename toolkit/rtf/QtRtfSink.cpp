@@ -47,9 +47,9 @@ QList<QTextOption::Tab> tabPositions(const ParaFormat& f) {
 
 } // namespace
 
-QtRtfSink::QtRtfSink(QTextDocument& document) : document_(document), cursor_(&document) {
-    cursor_.movePosition(QTextCursor::End);
-    blockUnused_ = document.isEmpty();
+QtRtfSink::QtRtfSink(QTextDocument& document) : m_document(document), m_cursor(&document) {
+    m_cursor.movePosition(QTextCursor::End);
+    m_blockUnused = document.isEmpty();
     QTextOption option = document.defaultTextOption();
     option.setTabStopDistance(kDefaultTabPx);
     document.setDefaultTextOption(option);
@@ -58,12 +58,12 @@ QtRtfSink::QtRtfSink(QTextDocument& document) : document_(document), cursor_(&do
 QTextCharFormat QtRtfSink::charFormat(const CharFormat& f) {
     QTextCharFormat q;
     if (!f.fontName.empty()) {
-        if (lastFontName_ != f.fontName) {
-            lastFontName_ = std::string(f.fontName);
-            lastFamilies_ = QStringList{
+        if (m_lastFontName != f.fontName) {
+            m_lastFontName = std::string(f.fontName);
+            m_lastFamilies = QStringList{
                 QString::fromUtf8(f.fontName.data(), static_cast<qsizetype>(f.fontName.size()))};
         }
-        q.setFontFamilies(lastFamilies_);
+        q.setFontFamilies(m_lastFamilies);
     }
     q.setFontPointSize(f.halfPoints / 2.0);
     if (f.bold) {
@@ -92,21 +92,11 @@ QTextCharFormat QtRtfSink::charFormat(const CharFormat& f) {
 }
 
 QTextBlockFormat QtRtfSink::blockFormat(const ParaFormat& f) {
+    // In the order of Alignment's values.
+    static constexpr Qt::Alignment kAlignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
+                                                    Qt::AlignJustify};
     QTextBlockFormat b;
-    switch (f.align) {
-    case Alignment::Left:
-        b.setAlignment(Qt::AlignLeft);
-        break;
-    case Alignment::Center:
-        b.setAlignment(Qt::AlignHCenter);
-        break;
-    case Alignment::Right:
-        b.setAlignment(Qt::AlignRight);
-        break;
-    case Alignment::Justify:
-        b.setAlignment(Qt::AlignJustify);
-        break;
-    }
+    b.setAlignment(kAlignments[static_cast<std::size_t>(f.align)]);
     // A negative first-line indent hangs the first line into the left indent.
     b.setLeftMargin(std::max(0.0, twipsToPx(f.leftIndent)));
     b.setRightMargin(std::max(0.0, twipsToPx(f.rightIndent)));
@@ -119,7 +109,7 @@ QTextBlockFormat QtRtfSink::blockFormat(const ParaFormat& f) {
 
 void QtRtfSink::text(std::u16string_view text, const CharFormat& format) {
     QString s = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-    pieces_.push_back(Piece{std::move(s), charFormat(format)});
+    m_pieces.push_back(Piece{std::move(s), charFormat(format)});
 }
 
 void QtRtfSink::picture(const Picture& picture, const CharFormat& format) {
@@ -133,27 +123,27 @@ void QtRtfSink::picture(const Picture& picture, const CharFormat& format) {
         QTextCharFormat f = charFormat(format);
         f.setFontItalic(true);
         f.setForeground(QColor(Qt::darkGray));
-        pieces_.push_back(Piece{QStringLiteral("[Bild]"), f});
+        m_pieces.push_back(Piece{QStringLiteral("[Bild]"), f});
         return;
     }
     qreal w = picture.goalWidthTwips > 0 ? twipsToPx(picture.goalWidthTwips) : image.width();
     qreal h = picture.goalHeightTwips > 0 ? twipsToPx(picture.goalHeightTwips) : image.height();
     w = std::clamp(w * picture.scaleX / 100.0, 1.0, kMaxImageSide);
     h = std::clamp(h * picture.scaleY / 100.0, 1.0, kMaxImageSide);
-    QUrl name(QStringLiteral("rtfimage://%1").arg(++imageCount_));
-    document_.addResource(QTextDocument::ImageResource, name, image);
+    QUrl name(QStringLiteral("rtfimage://%1").arg(++m_imageCount));
+    m_document.addResource(QTextDocument::ImageResource, name, image);
     QTextImageFormat f;
     f.setName(name.toString());
     f.setWidth(w);
     f.setHeight(h);
-    pieces_.push_back(Piece{QString(), f});
+    m_pieces.push_back(Piece{QString(), f});
 }
 
 void QtRtfSink::paragraphEnd(const ParaFormat& format) {
-    Paragraph p{std::move(pieces_), format};
-    pieces_.clear();
+    Paragraph p{std::move(m_pieces), format};
+    m_pieces.clear();
     if (format.inTable) {
-        cell_.push_back(std::move(p));
+        m_cell.push_back(std::move(p));
     } else {
         flushRow();
         writeBlock(p);
@@ -161,42 +151,42 @@ void QtRtfSink::paragraphEnd(const ParaFormat& format) {
 }
 
 void QtRtfSink::cellEnd(const ParaFormat& format) {
-    cell_.push_back(Paragraph{std::move(pieces_), format});
-    pieces_.clear();
-    cells_.push_back(std::move(cell_));
-    cell_.clear();
+    m_cell.push_back(Paragraph{std::move(m_pieces), format});
+    m_pieces.clear();
+    m_cells.push_back(std::move(m_cell));
+    m_cell.clear();
 }
 
 void QtRtfSink::rowEnd(const RowFormat& row) {
-    if (!pieces_.empty() || !cell_.empty()) {
+    if (!m_pieces.empty() || !m_cell.empty()) {
         cellEnd(ParaFormat{});
     }
-    if (!cells_.empty()) {
-        writeRow(cells_, row);
+    if (!m_cells.empty()) {
+        writeRow(m_cells, row);
     }
-    cells_.clear();
+    m_cells.clear();
 }
 
 void QtRtfSink::documentEnd(const ParaFormat& format) {
-    if (format.inTable && (!pieces_.empty() || !cell_.empty())) {
+    if (format.inTable && (!m_pieces.empty() || !m_cell.empty())) {
         cellEnd(format);
     }
     flushRow();
-    if (!pieces_.empty()) {
-        writeBlock(Paragraph{std::move(pieces_), format});
-        pieces_.clear();
+    if (!m_pieces.empty()) {
+        writeBlock(Paragraph{std::move(m_pieces), format});
+        m_pieces.clear();
     }
 }
 
 // Cells whose row never ended (a cut-off table) are still shown.
 void QtRtfSink::flushRow() {
-    if (!cell_.empty()) {
-        cells_.push_back(std::move(cell_));
-        cell_.clear();
+    if (!m_cell.empty()) {
+        m_cells.push_back(std::move(m_cell));
+        m_cell.clear();
     }
-    if (!cells_.empty()) {
-        writeRow(cells_, RowFormat{});
-        cells_.clear();
+    if (!m_cells.empty()) {
+        writeRow(m_cells, RowFormat{});
+        m_cells.clear();
     }
 }
 
@@ -211,29 +201,29 @@ void QtRtfSink::writePieces(QTextCursor& cursor, const std::vector<Piece>& piece
 }
 
 void QtRtfSink::writeBlock(const Paragraph& paragraph) {
-    table_ = nullptr;
-    if (blockUnused_) {
-        cursor_.setBlockFormat(blockFormat(paragraph.format));
-        blockUnused_ = false;
+    m_table = nullptr;
+    if (m_blockUnused) {
+        m_cursor.setBlockFormat(blockFormat(paragraph.format));
+        m_blockUnused = false;
     } else {
-        cursor_.insertBlock(blockFormat(paragraph.format));
+        m_cursor.insertBlock(blockFormat(paragraph.format));
     }
     if (!paragraph.pieces.empty()) {
-        cursor_.setBlockCharFormat(paragraph.pieces.front().format);
+        m_cursor.setBlockCharFormat(paragraph.pieces.front().format);
     }
-    writePieces(cursor_, paragraph.pieces);
+    writePieces(m_cursor, paragraph.pieces);
 }
 
 void QtRtfSink::writeRow(const std::vector<Cell>& cells, const RowFormat& row) {
     int columns = static_cast<int>(cells.size());
-    if (table_) {
-        if (table_->columns() < columns) {
-            table_->appendColumns(columns - table_->columns());
+    if (m_table) {
+        if (m_table->columns() < columns) {
+            m_table->appendColumns(columns - m_table->columns());
         }
-        table_->appendRows(1);
+        m_table->appendRows(1);
     } else {
-        if (!blockUnused_) {
-            cursor_.insertBlock();
+        if (!m_blockUnused) {
+            m_cursor.insertBlock();
         }
         QTextTableFormat tf;
         tf.setBorder(1);
@@ -252,11 +242,11 @@ void QtRtfSink::writeRow(const std::vector<Cell>& cells, const RowFormat& row) {
             }
             tf.setColumnWidthConstraints(widths);
         }
-        table_ = cursor_.insertTable(1, columns, tf);
+        m_table = m_cursor.insertTable(1, columns, tf);
     }
-    int r = table_->rows() - 1;
+    int r = m_table->rows() - 1;
     for (int c = 0; c < columns; ++c) {
-        QTextTableCell cell = table_->cellAt(r, c);
+        QTextTableCell cell = m_table->cellAt(r, c);
         if (static_cast<std::size_t>(c) < row.cellBackgrounds.size() &&
             row.cellBackgrounds[static_cast<std::size_t>(c)] != kAutoColour) {
             QTextCharFormat shade = cell.format();
@@ -275,8 +265,8 @@ void QtRtfSink::writeRow(const std::vector<Cell>& cells, const RowFormat& row) {
             writePieces(cc, p.pieces);
         }
     }
-    cursor_.movePosition(QTextCursor::End);
-    blockUnused_ = true;
+    m_cursor.movePosition(QTextCursor::End);
+    m_blockUnused = true;
 }
 
 } // namespace toolkit::rtf

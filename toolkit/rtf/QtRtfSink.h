@@ -43,16 +43,16 @@ private:
     void flushRow();
     static void writePieces(QTextCursor& cursor, const std::vector<Piece>& pieces);
 
-    QTextDocument& document_;
-    QTextCursor cursor_;
-    bool blockUnused_ = true; // the cursor's block is empty and may take the next paragraph
-    std::vector<Piece> pieces_;
-    Cell cell_;
-    std::vector<Cell> cells_;
-    QTextTable* table_ = nullptr;
-    int imageCount_ = 0;
-    std::string lastFontName_;
-    QStringList lastFamilies_;
+    QTextDocument& m_document;
+    QTextCursor m_cursor;
+    bool m_blockUnused = true; // the cursor's block is empty and may take the next paragraph
+    std::vector<Piece> m_pieces;
+    Cell m_cell;
+    std::vector<Cell> m_cells;
+    QTextTable* m_table = nullptr;
+    int m_imageCount = 0;
+    std::string m_lastFontName;
+    QStringList m_lastFamilies;
 };
 
 } // namespace toolkit::rtf

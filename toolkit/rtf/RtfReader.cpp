@@ -48,14 +48,14 @@ void readRtf(std::string_view rtf, RtfSink& sink) {
 }
 
 void RtfReader::read(std::string_view rtf) {
-    stack_.clear();
-    stack_.reserve(kMaxDepth + 1);
-    stack_.push_back(State{});
+    m_stack.clear();
+    m_stack.reserve(kMaxDepth + 1);
+    m_stack.push_back(State{});
     RtfTokenizer tokenizer(rtf);
     for (Token t = tokenizer.next(); t.type != TokenType::End; t = tokenizer.next()) {
         handle(t);
         // The document ends with the group it began with; whatever follows is not ours.
-        if (started_ && stack_.size() == 1 && skipDepth_ == 0) {
+        if (m_started && m_stack.size() == 1 && m_skipDepth == 0) {
             break;
         }
     }
@@ -65,21 +65,21 @@ void RtfReader::read(std::string_view rtf) {
     flushText();
     closeLoneSurrogate();
     flushText();
-    decoder_.flush(pending_);
-    sink_.documentEnd(top().para);
+    m_decoder.flush(m_pending);
+    m_sink.documentEnd(top().para);
 }
 
 void RtfReader::handle(const Token& t) {
-    if (skipDepth_ > 0) {
+    if (m_skipDepth > 0) {
         if (t.type == TokenType::GroupStart) {
-            ++skipDepth_;
-        } else if (t.type == TokenType::GroupEnd && --skipDepth_ == 0 && skipPops_) {
+            ++m_skipDepth;
+        } else if (t.type == TokenType::GroupEnd && --m_skipDepth == 0 && m_skipPops) {
             groupEnd();
         }
         return;
     }
-    bool star = starPending_;
-    starPending_ = false;
+    bool star = m_starPending;
+    m_starPending = false;
     switch (t.type) {
     case TokenType::GroupStart:
         groupStart();
@@ -94,8 +94,8 @@ void RtfReader::handle(const Token& t) {
         }
         if (star) {
             // An ignorable destination we do not know: skip the rest of its group.
-            skipDepth_ = 1;
-            skipPops_ = true;
+            m_skipDepth = 1;
+            m_skipPops = true;
             break;
         }
         controlWord(kw, t);
@@ -132,25 +132,25 @@ void RtfReader::handle(const Token& t) {
 
 // A group boundary ends a \u fallback and splits no double-byte character.
 void RtfReader::groupStart() {
-    fallbackLeft_ = 0;
-    decoder_.flush(pending_);
-    started_ = true;
-    if (stack_.size() > kMaxDepth) {
-        skipDepth_ = 1;
-        skipPops_ = false;
+    m_fallbackLeft = 0;
+    m_decoder.flush(m_pending);
+    m_started = true;
+    if (m_stack.size() > kMaxDepth) {
+        m_skipDepth = 1;
+        m_skipPops = false;
         return;
     }
-    stack_.push_back(stack_.back());
+    m_stack.push_back(m_stack.back());
 }
 
 void RtfReader::groupEnd() {
-    fallbackLeft_ = 0;
-    decoder_.flush(pending_);
-    if (stack_.size() <= 1) {
+    m_fallbackLeft = 0;
+    m_decoder.flush(m_pending);
+    if (m_stack.size() <= 1) {
         return; // an unbalanced closing brace
     }
     Dest closing = top().dest;
-    stack_.pop_back();
+    m_stack.pop_back();
     Dest outer = top().dest;
     if (closing == Dest::FontTable) {
         commitFont();
@@ -163,8 +163,8 @@ bool RtfReader::destination(Kw kw) {
     State& s = top();
     switch (kw) {
     case Kw::SkipDestination:
-        skipDepth_ = 1;
-        skipPops_ = true;
+        m_skipDepth = 1;
+        m_skipPops = true;
         return true;
     case Kw::FontTable:
         s.dest = Dest::FontTable;
@@ -174,12 +174,12 @@ bool RtfReader::destination(Kw kw) {
         return true;
     case Kw::Picture:
         if (s.dest != Dest::Text || s.chr.hidden) {
-            skipDepth_ = 1;
-            skipPops_ = true;
+            m_skipDepth = 1;
+            m_skipPops = true;
         } else {
             s.dest = Dest::Picture;
-            picture_ = Picture{};
-            nibble_ = -1;
+            m_picture = Picture{};
+            m_nibble = -1;
             flushText();
         }
         return true;
@@ -202,22 +202,22 @@ bool RtfReader::destination(Kw kw) {
 void RtfReader::controlWord(Kw kw, const Token& t) {
     switch (kw) {
     case Kw::Ansi:
-        documentPage_ = 1252;
+        m_documentPage = 1252;
         return;
     case Kw::Mac:
-        documentPage_ = 10000;
+        m_documentPage = 10000;
         return;
     case Kw::Pc:
-        documentPage_ = 437;
+        m_documentPage = 437;
         return;
     case Kw::Pca:
-        documentPage_ = 850;
+        m_documentPage = 850;
         return;
     case Kw::AnsiCodePage:
-        documentPage_ = isKnownCodePage(t.param) && t.param > 0 ? t.param : 1252;
+        m_documentPage = isKnownCodePage(t.param) && t.param > 0 ? t.param : 1252;
         return;
     case Kw::DefaultFont:
-        defaultFont_ = t.param;
+        m_defaultFont = t.param;
         return;
     case Kw::UnicodeSkip:
         top().uc = clampInt(t.param, 0, kMaxFallback);
@@ -235,8 +235,8 @@ void RtfReader::controlWord(Kw kw, const Token& t) {
     case Dest::ColorTable:
         if (kw == Kw::Red || kw == Kw::Green || kw == Kw::Blue) {
             int v = clampInt(t.param, 0, 255);
-            (kw == Kw::Red ? red_ : kw == Kw::Green ? green_ : blue_) = v;
-            colourSet_ = true;
+            (kw == Kw::Red ? m_red : kw == Kw::Green ? m_green : m_blue) = v;
+            m_colourSet = true;
         }
         break;
     case Dest::Picture:
@@ -262,7 +262,7 @@ void RtfReader::textControl(Kw kw, const Token& t) {
         endParagraph();
         break;
     case Kw::Page:
-        if (!pending_.empty()) {
+        if (!m_pending.empty()) {
             endParagraph();
         }
         break;
@@ -285,21 +285,21 @@ void RtfReader::textControl(Kw kw, const Token& t) {
         endParagraph();
         break;
     case Kw::RowDefaults:
-        row_ = RowFormat{};
-        cellShade_ = 0;
+        m_row = RowFormat{};
+        m_cellShade = 0;
         break;
     case Kw::CellShade:
-        cellShade_ = std::max(t.param, 0);
+        m_cellShade = std::max(t.param, 0);
         break;
     case Kw::CellX:
-        if (row_.cellRightEdges.size() < kMaxCells) {
-            row_.cellRightEdges.push_back(clampInt(t.param, -kMaxTwips, kMaxTwips));
-            row_.cellBackgrounds.push_back(cellShade_ > 0 ? colour(cellShade_) : kAutoColour);
+        if (m_row.cellRightEdges.size() < kMaxCells) {
+            m_row.cellRightEdges.push_back(clampInt(t.param, -kMaxTwips, kMaxTwips));
+            m_row.cellBackgrounds.push_back(m_cellShade > 0 ? colour(m_cellShade) : kAutoColour);
         }
-        cellShade_ = 0;
+        m_cellShade = 0;
         break;
     case Kw::RowLeft:
-        row_.leftEdge = clampInt(t.param, -kMaxTwips, kMaxTwips);
+        m_row.leftEdge = clampInt(t.param, -kMaxTwips, kMaxTwips);
         break;
     case Kw::Unicode:
         if (!top().chr.hidden) {
@@ -307,7 +307,7 @@ void RtfReader::textControl(Kw kw, const Token& t) {
             prepareText();
             appendUnit(v >= 0 && v <= 0xFFFF ? static_cast<char16_t>(v) : u'\uFFFD');
         }
-        fallbackLeft_ = top().uc;
+        m_fallbackLeft = top().uc;
         break;
     case Kw::EmDash:
         appendSpecial(u'\u2014');
@@ -462,7 +462,7 @@ bool RtfReader::paraControl(Kw kw, const Token& t) {
 
 void RtfReader::controlSymbol(unsigned char c) {
     if (c == '*') {
-        starPending_ = true;
+        m_starPending = true;
         return;
     }
     Dest dest = top().dest;
@@ -508,14 +508,14 @@ void RtfReader::hexByte(unsigned char byte) {
             return;
         }
         prepareText();
-        if (highSurrogate_) {
+        if (m_highSurrogate) {
             closeLoneSurrogate();
         }
-        decoder_.decode(byte, pending_);
+        m_decoder.decode(byte, m_pending);
         break;
     case Dest::FontTable: {
         char ch = static_cast<char>(byte);
-        entryName_.push_back(ch);
+        m_entryName.push_back(ch);
         break;
     }
     default:
@@ -525,8 +525,8 @@ void RtfReader::hexByte(unsigned char byte) {
 
 // True when the token is one of the fallback characters that follow \u and must be dropped.
 bool RtfReader::consumeFallback() {
-    if (fallbackLeft_ > 0) {
-        --fallbackLeft_;
+    if (m_fallbackLeft > 0) {
+        --m_fallbackLeft;
         return true;
     }
     return false;
@@ -534,15 +534,15 @@ bool RtfReader::consumeFallback() {
 
 void RtfReader::textBytes(std::string_view bytes) {
     std::size_t i = 0;
-    while (fallbackLeft_ > 0 && i < bytes.size()) {
-        --fallbackLeft_;
+    while (m_fallbackLeft > 0 && i < bytes.size()) {
+        --m_fallbackLeft;
         ++i;
     }
     if (i == bytes.size() || top().chr.hidden) {
         return;
     }
     prepareText();
-    if (highSurrogate_) {
+    if (m_highSurrogate) {
         closeLoneSurrogate();
     }
     for (; i < bytes.size(); ++i) {
@@ -550,10 +550,10 @@ void RtfReader::textBytes(std::string_view bytes) {
         if (b < 0x20 && b != '\t') {
             continue; // control bytes are not text
         }
-        if (b < 0x80 && decoder_.page() >= 0 && !decoder_.hasLead()) {
-            pending_.push_back(b);
+        if (b < 0x80 && m_decoder.page() >= 0 && !m_decoder.hasLead()) {
+            m_pending.push_back(b);
         } else {
-            decoder_.decode(b, pending_);
+            m_decoder.decode(b, m_pending);
         }
     }
 }
@@ -569,83 +569,83 @@ void RtfReader::appendSpecial(char16_t unit) {
 // Pairs the surrogate halves that \u delivers one at a time; a half without its partner
 // becomes a replacement character.
 void RtfReader::appendUnit(char16_t unit) {
-    decoder_.flush(pending_);
-    if (highSurrogate_) {
+    m_decoder.flush(m_pending);
+    if (m_highSurrogate) {
         if (isLowSurrogate(unit)) {
-            pending_.push_back(highSurrogate_);
-            pending_.push_back(unit);
-            highSurrogate_ = 0;
+            m_pending.push_back(m_highSurrogate);
+            m_pending.push_back(unit);
+            m_highSurrogate = 0;
             return;
         }
         closeLoneSurrogate();
     }
     if (isHighSurrogate(unit)) {
-        highSurrogate_ = unit;
+        m_highSurrogate = unit;
     } else if (isLowSurrogate(unit)) {
-        pending_.push_back(u'\uFFFD');
+        m_pending.push_back(u'\uFFFD');
     } else {
-        pending_.push_back(unit);
+        m_pending.push_back(unit);
     }
 }
 
 void RtfReader::closeLoneSurrogate() {
-    if (highSurrogate_) {
-        pending_.push_back(u'\uFFFD');
-        highSurrogate_ = 0;
+    if (m_highSurrogate) {
+        m_pending.push_back(u'\uFFFD');
+        m_highSurrogate = 0;
     }
 }
 
 // Called before text is added: text in another format than the waiting run ends that run.
 void RtfReader::prepareText() {
     const CharProps& chr = top().chr;
-    if (!pending_.empty() && !(chr == pendingFormat_)) {
+    if (!m_pending.empty() && !(chr == m_pendingFormat)) {
         flushText();
     }
-    pendingFormat_ = chr;
-    decoder_.setPage(pageOfFont(chr.font));
+    m_pendingFormat = chr;
+    m_decoder.setPage(pageOfFont(chr.font));
 }
 
 void RtfReader::flushText() {
-    decoder_.flush(pending_);
-    if (pending_.empty()) {
+    m_decoder.flush(m_pending);
+    if (m_pending.empty()) {
         return;
     }
-    CharFormat f = resolve(pendingFormat_);
-    sink_.text(pending_, f);
-    pending_.clear();
+    CharFormat f = resolve(m_pendingFormat);
+    m_sink.text(m_pending, f);
+    m_pending.clear();
 }
 
 void RtfReader::endParagraph() {
     closeLoneSurrogate();
     flushText();
-    sink_.paragraphEnd(top().para);
+    m_sink.paragraphEnd(top().para);
 }
 
 void RtfReader::cell() {
     closeLoneSurrogate();
     flushText();
-    sink_.cellEnd(top().para);
+    m_sink.cellEnd(top().para);
 }
 
 void RtfReader::row() {
     closeLoneSurrogate();
     flushText();
-    sink_.rowEnd(row_);
+    m_sink.rowEnd(m_row);
 }
 
 void RtfReader::fontTableControl(Kw kw, const Token& t) {
     switch (kw) {
     case Kw::Font:
-        if (entryFont_ >= 0 && entryFont_ != t.param) {
+        if (m_entryFont >= 0 && m_entryFont != t.param) {
             commitFont(); // entries written without their own group
         }
-        entryFont_ = t.param;
+        m_entryFont = t.param;
         break;
     case Kw::FontCharset:
-        entryCharset_ = t.param;
+        m_entryCharset = t.param;
         break;
     case Kw::CodePage:
-        entryCodePage_ = t.param;
+        m_entryCodePage = t.param;
         break;
     default:
         break;
@@ -656,25 +656,26 @@ void RtfReader::fontBytes(std::string_view bytes) {
     for (char c : bytes) {
         if (c == ';') {
             commitFont();
-        } else if (entryName_.size() < 256) {
-            entryName_.push_back(c);
+        } else if (m_entryName.size() < 256) {
+            m_entryName.push_back(c);
         }
     }
 }
 
 void RtfReader::commitFont() {
-    if (entryFont_ >= 0 || !entryName_.empty()) {
+    if (m_entryFont >= 0 || !m_entryName.empty()) {
         FontEntry entry;
-        entry.charset = entryCharset_;
-        entry.codePage = entryCodePage_ > 0 && isKnownCodePage(entryCodePage_) ? entryCodePage_ : 0;
+        entry.charset = m_entryCharset;
+        entry.codePage =
+            m_entryCodePage > 0 && isKnownCodePage(m_entryCodePage) ? m_entryCodePage : 0;
         ByteDecoder nameDecoder;
         nameDecoder.setPage(entry.codePage ? entry.codePage
-                                           : codePageForCharset(entryCharset_, documentPage_));
+                                           : codePageForCharset(m_entryCharset, m_documentPage));
         if (nameDecoder.page() < 0) {
             nameDecoder.setPage(1252);
         }
         std::u16string name;
-        for (char c : entryName_) {
+        for (char c : m_entryName) {
             nameDecoder.decode(static_cast<unsigned char>(c), name);
         }
         nameDecoder.flush(name);
@@ -686,31 +687,31 @@ void RtfReader::commitFont() {
              ++i) {
             appendUtf8(entry.name, name[i]);
         }
-        if (entryFont_ >= 0) {
-            fonts_[entryFont_] = std::move(entry);
+        if (m_entryFont >= 0) {
+            m_fonts[m_entryFont] = std::move(entry);
         }
     }
-    entryFont_ = -1;
-    entryCharset_ = -1;
-    entryCodePage_ = 0;
-    entryName_.clear();
+    m_entryFont = -1;
+    m_entryCharset = -1;
+    m_entryCodePage = 0;
+    m_entryName.clear();
 }
 
 void RtfReader::colourBytes(std::string_view bytes) {
     for (char c : bytes) {
         if (c == ';') {
-            colours_.push_back(colourSet_ ? Rgb((red_ << 16) | (green_ << 8) | blue_)
-                                          : kAutoColour);
-            red_ = green_ = blue_ = 0;
-            colourSet_ = false;
+            m_colours.push_back(m_colourSet ? Rgb((m_red << 16) | (m_green << 8) | m_blue)
+                                            : kAutoColour);
+            m_red = m_green = m_blue = 0;
+            m_colourSet = false;
         }
     }
 }
 
 int RtfReader::pageOfFont(int font) const {
-    auto it = fonts_.find(font < 0 ? defaultFont_ : font);
-    if (it == fonts_.end()) {
-        return documentPage_;
+    auto it = m_fonts.find(font < 0 ? m_defaultFont : font);
+    if (it == m_fonts.end()) {
+        return m_documentPage;
     }
     const FontEntry& f = it->second;
     if (f.codePage) {
@@ -720,12 +721,12 @@ int RtfReader::pageOfFont(int font) const {
         return contains(f.name, "Wingdings") || contains(f.name, "Webdings") ? kWingdingsPage
                                                                              : kSymbolPage;
     }
-    return codePageForCharset(f.charset, documentPage_);
+    return codePageForCharset(f.charset, m_documentPage);
 }
 
 Rgb RtfReader::colour(int index) const {
-    if (index >= 0 && static_cast<std::size_t>(index) < colours_.size()) {
-        return colours_[static_cast<std::size_t>(index)];
+    if (index >= 0 && static_cast<std::size_t>(index) < m_colours.size()) {
+        return m_colours[static_cast<std::size_t>(index)];
     }
     return kAutoColour;
 }
@@ -742,9 +743,9 @@ CharFormat RtfReader::resolve(const CharProps& chr) const {
     f.halfPoints = chr.halfPoints;
     f.foreground = colour(chr.foreground);
     f.background = chr.background > 0 ? colour(chr.background) : kAutoColour;
-    auto it = fonts_.find(chr.font < 0 ? defaultFont_ : chr.font);
+    auto it = m_fonts.find(chr.font < 0 ? m_defaultFont : chr.font);
     // Symbol fonts were turned into Unicode characters, which their own font would not show.
-    if (it != fonts_.end() && pageOfFont(chr.font) >= 0) {
+    if (it != m_fonts.end() && pageOfFont(chr.font) >= 0) {
         f.fontName = it->second.name;
     }
     return f;
@@ -754,34 +755,34 @@ void RtfReader::pictureControl(Kw kw, const Token& t) {
     int v = clampInt(t.param, 0, 100000);
     switch (kw) {
     case Kw::PngBlip:
-        picture_.type = PictureType::Png;
+        m_picture.type = PictureType::Png;
         break;
     case Kw::JpegBlip:
-        picture_.type = PictureType::Jpeg;
+        m_picture.type = PictureType::Jpeg;
         break;
     case Kw::OtherBlip:
-        picture_.type = PictureType::Other;
+        m_picture.type = PictureType::Other;
         break;
     case Kw::PicWidth:
-        picture_.widthPx = v;
+        m_picture.widthPx = v;
         break;
     case Kw::PicHeight:
-        picture_.heightPx = v;
+        m_picture.heightPx = v;
         break;
     case Kw::PicGoalWidth:
-        picture_.goalWidthTwips = v;
+        m_picture.goalWidthTwips = v;
         break;
     case Kw::PicGoalHeight:
-        picture_.goalHeightTwips = v;
+        m_picture.goalHeightTwips = v;
         break;
     case Kw::PicScaleX:
-        picture_.scaleX = clampInt(t.param, 1, 1000);
+        m_picture.scaleX = clampInt(t.param, 1, 1000);
         break;
     case Kw::PicScaleY:
-        picture_.scaleY = clampInt(t.param, 1, 1000);
+        m_picture.scaleY = clampInt(t.param, 1, 1000);
         break;
     case Kw::Bin:
-        picture_.data.append(t.binary);
+        m_picture.data.append(t.binary);
         break;
     default:
         break;
@@ -801,20 +802,20 @@ void RtfReader::pictureHex(std::string_view bytes) {
         if (v < 0) {
             continue;
         }
-        if (nibble_ < 0) {
-            nibble_ = v;
+        if (m_nibble < 0) {
+            m_nibble = v;
         } else {
-            picture_.data.push_back(static_cast<char>(nibble_ * 16 + v));
-            nibble_ = -1;
+            m_picture.data.push_back(static_cast<char>(m_nibble * 16 + v));
+            m_nibble = -1;
         }
     }
 }
 
 void RtfReader::finishPicture() {
     flushText();
-    sink_.picture(picture_, resolve(top().chr));
-    picture_ = Picture{};
-    nibble_ = -1;
+    m_sink.picture(m_picture, resolve(top().chr));
+    m_picture = Picture{};
+    m_nibble = -1;
 }
 
 } // namespace toolkit::rtf

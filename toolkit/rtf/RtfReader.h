@@ -21,7 +21,7 @@ public:
     static constexpr std::size_t kMaxCells = 63; // Word's own limit per table row
     static constexpr std::size_t kMaxTabStops = 64;
 
-    explicit RtfReader(RtfSink& sink) : sink_(sink) {}
+    explicit RtfReader(RtfSink& sink) : m_sink(sink) {}
     void read(std::string_view rtf);
 
 private:
@@ -85,37 +85,37 @@ private:
     int pageOfFont(int font) const;
     CharFormat resolve(const CharProps& chr) const;
     Rgb colour(int index) const;
-    State& top() { return stack_.back(); }
+    State& top() { return m_stack.back(); }
 
-    RtfSink& sink_;
-    std::vector<State> stack_;
-    int skipDepth_ = 0;     // > 0 while the rest of a group is skipped
-    bool skipPops_ = false; // the skipped group has a state of its own on the stack
-    bool starPending_ = false;
-    int fallbackLeft_ = 0; // \uc characters still to skip after \u
-    bool started_ = false;
+    RtfSink& m_sink;
+    std::vector<State> m_stack;
+    int m_skipDepth = 0;     // > 0 while the rest of a group is skipped
+    bool m_skipPops = false; // the skipped group has a state of its own on the stack
+    bool m_starPending = false;
+    int m_fallbackLeft = 0; // \uc characters still to skip after \u
+    bool m_started = false;
 
-    int documentPage_ = 1252;
-    int defaultFont_ = 0;
-    std::unordered_map<int, FontEntry> fonts_;
-    int entryFont_ = -1;
-    int entryCharset_ = -1;
-    int entryCodePage_ = 0;
-    std::string entryName_;
+    int m_documentPage = 1252;
+    int m_defaultFont = 0;
+    std::unordered_map<int, FontEntry> m_fonts;
+    int m_entryFont = -1;
+    int m_entryCharset = -1;
+    int m_entryCodePage = 0;
+    std::string m_entryName;
 
-    std::vector<Rgb> colours_;
-    int red_ = 0, green_ = 0, blue_ = 0;
-    bool colourSet_ = false;
+    std::vector<Rgb> m_colours;
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colourSet = false;
 
-    Picture picture_;
-    int nibble_ = -1;
+    Picture m_picture;
+    int m_nibble = -1;
 
-    RowFormat row_;
-    int cellShade_ = 0;
-    ByteDecoder decoder_;
-    std::u16string pending_;
-    CharProps pendingFormat_;
-    char16_t highSurrogate_ = 0;
+    RowFormat m_row;
+    int m_cellShade = 0;
+    ByteDecoder m_decoder;
+    std::u16string m_pending;
+    CharProps m_pendingFormat;
+    char16_t m_highSurrogate = 0;
 };
 
 // Convenience: reads the whole document into the sink.

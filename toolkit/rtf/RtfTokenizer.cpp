@@ -33,24 +33,24 @@ int hexValue(char c) {
 } // namespace
 
 Token RtfTokenizer::next() {
-    while (pos_ < in_.size()) {
-        char c = in_[pos_];
+    while (m_pos < m_in.size()) {
+        char c = m_in[m_pos];
         switch (c) {
         case '{':
-            ++pos_;
+            ++m_pos;
             return tokenOf(TokenType::GroupStart);
         case '}':
-            ++pos_;
+            ++m_pos;
             return tokenOf(TokenType::GroupEnd);
         case '\\':
-            ++pos_;
-            if (pos_ >= in_.size()) {
+            ++m_pos;
+            if (m_pos >= m_in.size()) {
                 return Token();
             }
-            return isLetter(in_[pos_]) ? controlWord() : controlSymbol();
+            return isLetter(m_in[m_pos]) ? controlWord() : controlSymbol();
         case '\r':
         case '\n':
-            ++pos_; // line ends in RTF source carry no meaning
+            ++m_pos; // line ends in RTF source carry no meaning
             continue;
         default:
             return textRun();
@@ -61,41 +61,41 @@ Token RtfTokenizer::next() {
 
 Token RtfTokenizer::controlWord() {
     Token t = tokenOf(TokenType::ControlWord);
-    std::size_t start = pos_;
-    while (pos_ < in_.size() && isLetter(in_[pos_])) {
-        ++pos_;
+    std::size_t start = m_pos;
+    while (m_pos < m_in.size() && isLetter(m_in[m_pos])) {
+        ++m_pos;
     }
-    std::size_t length = pos_ - start;
-    t.word = in_.substr(start, length < kMaxWordLength ? length : kMaxWordLength);
+    std::size_t length = m_pos - start;
+    t.word = m_in.substr(start, length < kMaxWordLength ? length : kMaxWordLength);
     readParameter(t);
-    if (pos_ < in_.size() && in_[pos_] == ' ') {
-        ++pos_; // the delimiting space belongs to the control word
+    if (m_pos < m_in.size() && m_in[m_pos] == ' ') {
+        ++m_pos; // the delimiting space belongs to the control word
     }
     if (t.word == "bin") {
-        std::size_t left = in_.size() - pos_;
+        std::size_t left = m_in.size() - m_pos;
         std::size_t n = t.param > 0 ? static_cast<std::size_t>(t.param) : 0;
         if (n > left) {
             n = left;
         }
-        t.binary = in_.substr(pos_, n);
-        pos_ += n;
+        t.binary = m_in.substr(m_pos, n);
+        m_pos += n;
     }
     return t;
 }
 
 void RtfTokenizer::readParameter(Token& t) {
     bool negative = false;
-    if (pos_ + 1 < in_.size() && in_[pos_] == '-' && isDigit(in_[pos_ + 1])) {
+    if (m_pos + 1 < m_in.size() && m_in[m_pos] == '-' && isDigit(m_in[m_pos + 1])) {
         negative = true;
-        ++pos_;
+        ++m_pos;
     }
     long value = 0;
-    while (pos_ < in_.size() && isDigit(in_[pos_])) {
+    while (m_pos < m_in.size() && isDigit(m_in[m_pos])) {
         t.hasParam = true;
         if (value < kMaxParam) {
-            value = value * 10 + (in_[pos_] - '0');
+            value = value * 10 + (m_in[m_pos] - '0');
         }
-        ++pos_;
+        ++m_pos;
     }
     if (value > kMaxParam) {
         value = kMaxParam;
@@ -104,17 +104,17 @@ void RtfTokenizer::readParameter(Token& t) {
 }
 
 Token RtfTokenizer::controlSymbol() {
-    char c = in_[pos_++];
+    char c = m_in[m_pos++];
     if (c == '\'') {
-        int hi = pos_ < in_.size() ? hexValue(in_[pos_]) : -1;
-        int lo = pos_ + 1 < in_.size() ? hexValue(in_[pos_ + 1]) : -1;
+        int hi = m_pos < m_in.size() ? hexValue(m_in[m_pos]) : -1;
+        int lo = m_pos + 1 < m_in.size() ? hexValue(m_in[m_pos + 1]) : -1;
         if (hi < 0 || lo < 0) {
             // A broken escape yields nothing; the characters after it are read as usual.
             Token t = tokenOf(TokenType::ControlSymbol);
             t.byte = '\'';
             return t;
         }
-        pos_ += 2;
+        m_pos += 2;
         Token t = tokenOf(TokenType::HexByte);
         t.byte = static_cast<unsigned char>(hi * 16 + lo);
         return t;
@@ -125,16 +125,16 @@ Token RtfTokenizer::controlSymbol() {
 }
 
 Token RtfTokenizer::textRun() {
-    std::size_t start = pos_;
-    while (pos_ < in_.size()) {
-        char c = in_[pos_];
+    std::size_t start = m_pos;
+    while (m_pos < m_in.size()) {
+        char c = m_in[m_pos];
         if (c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n') {
             break;
         }
-        ++pos_;
+        ++m_pos;
     }
     Token t = tokenOf(TokenType::Text);
-    t.word = in_.substr(start, pos_ - start);
+    t.word = m_in.substr(start, m_pos - start);
     return t;
 }
 

@@ -26,9 +26,9 @@ public:
     // Parameters are clamped to this magnitude; word processors stay far below it.
     static constexpr long kMaxParam = 1'000'000'000;
 
-    explicit RtfTokenizer(std::string_view input) : in_(input) {}
+    explicit RtfTokenizer(std::string_view input) : m_in(input) {}
     Token next();
-    std::size_t position() const { return pos_; }
+    std::size_t position() const { return m_pos; }
 
 private:
     Token controlWord();
@@ -36,8 +36,8 @@ private:
     Token textRun();
     void readParameter(Token& token);
 
-    std::string_view in_;
-    std::size_t pos_ = 0;
+    std::string_view m_in;
+    std::size_t m_pos = 0;
 };
 
 } // namespace toolkit::rtf

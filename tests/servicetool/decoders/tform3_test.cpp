@@ -1,4 +1,5 @@
 #include "DecoderWindowTest.h"
+#include "TestFolder.h"
 #include "common/ScriptedDialogs.h"
 #include "servicetool/decoders/TForm3.h"
 #include "toolkit/HelpLauncher.h"

@@ -1,8 +1,8 @@
 // Whole sessions: the window against the simulated controller over a pty.
 
 #include "PanelSim.h"
+#include "common/RtfReadBack.h"
 #include "common/Screenshot.h"
-#include "rtf_read_back.h"
 #include "session_fixture.h"
 #include "stream_lines.h"
 #include "toolkit/ProtocolView.h"
@@ -99,38 +99,6 @@ std::size_t expectProtocolIsTheStream(const RtfReadBack& back, const std::string
         }
     }
     return next;
-}
-
-// The saved file as LibreOffice reads it, one string per paragraph; nothing when it is not
-// installed.
-std::optional<QStringList> libreOfficeText(const QString& rtfPath) {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty()) {
-        return std::nullopt;
-    }
-    QTemporaryDir out;
-    QProcess p;
-    p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + out.filePath("profile"),
-                      QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                      QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
-                      out.path(), rtfPath});
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        return QStringList{QStringLiteral("soffice did not finish")};
-    }
-    QFile txt(out.filePath(QFileInfo(rtfPath).completeBaseName() + QStringLiteral(".txt")));
-    if (!txt.open(QIODevice::ReadOnly)) {
-        return QStringList{QStringLiteral("soffice wrote nothing: ") + p.readAllStandardError()};
-    }
-    QString text = QString::fromUtf8(txt.readAll());
-    if (text.startsWith(QChar(0xFEFF))) {
-        text.remove(0, 1);
-    }
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (text.endsWith(QLatin1Char('\n'))) {
-        text.chop(1);
-    }
-    return text.split(QLatin1Char('\n'));
 }
 
 // "Speichern unter" to `path`, then the file read back with our RTF reader.

@@ -36,7 +36,7 @@ protected:
     RecordingSink load(const char* name) {
         std::string bytes = slurp(corpusDir() / name);
         EXPECT_FALSE(bytes.empty()) << name;
-        return rtftest::read(bytes);
+        return testsupport::recordRtf(bytes);
     }
 };
 
@@ -58,7 +58,7 @@ TEST_F(RtfCorpus, EveryDocumentReadsToItsEnd) {
         if (entry.path().extension() != ".rtf") {
             continue;
         }
-        auto r = rtftest::read(slurp(entry.path()));
+        auto r = testsupport::recordRtf(slurp(entry.path()));
         EXPECT_TRUE(r.ended) << entry.path();
         EXPECT_FALSE(r.plain.empty()) << entry.path();
         // Nothing of the document's machinery leaks into the text.

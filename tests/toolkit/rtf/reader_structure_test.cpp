@@ -3,50 +3,50 @@
 
 #include <gtest/gtest.h>
 
-using rtftest::body;
-using rtftest::read;
+using testsupport::recordRtf;
+using testsupport::rtfBody;
 using namespace toolkit::rtf;
 
 TEST(RtfDestinations, TablesAndPropertiesAreNotShown) {
-    auto r =
-        read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
-             "{\\stylesheet{\\s1 Heading;}}{\\info{\\title Titel}{\\author Jemand}}"
-             "{\\header Kopf}{\\footer Fuss}{\\*\\generator Gen;}x"
-             "{\\footnote Note}{\\*\\atnid A}{\\*\\annotation Anm}y}");
+    auto r = recordRtf(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+        "{\\stylesheet{\\s1 Heading;}}{\\info{\\title Titel}{\\author Jemand}}"
+        "{\\header Kopf}{\\footer Fuss}{\\*\\generator Gen;}x"
+        "{\\footnote Note}{\\*\\atnid A}{\\*\\annotation Anm}y}");
     EXPECT_EQ(r.plain, u"xy");
 }
 
 TEST(RtfDestinations, UnknownIgnorableDestinationsAreSkippedKnownOnesShown) {
-    EXPECT_EQ(body("a{\\*\\neverheardof b{c}d}e"), u"ae");
+    EXPECT_EQ(rtfBody("a{\\*\\neverheardof b{c}d}e"), u"ae");
     // Without \* an unknown word is just ignored and its group's text is shown.
-    EXPECT_EQ(body("a{\\neverheardof b}c"), u"abc");
+    EXPECT_EQ(rtfBody("a{\\neverheardof b}c"), u"abc");
     // Field: the instruction is hidden, the result is shown.
-    EXPECT_EQ(body("{\\field{\\*\\fldinst{HYPERLINK \"http://x\"}}{\\fldrslt{\\ul Link}}}!"),
+    EXPECT_EQ(rtfBody("{\\field{\\*\\fldinst{HYPERLINK \"http://x\"}}{\\fldrslt{\\ul Link}}}!"),
               u"Link!");
     // List numbering text is shown, the numbering definition is not.
-    EXPECT_EQ(body("{\\*\\pn\\pnlvlblt{\\pntxtb X}}{\\pntext 1.\\tab}Eins"), u"1.\tEins");
-    EXPECT_EQ(body("{\\listtext\\'95\\tab}Punkt"), u"•\tPunkt");
+    EXPECT_EQ(rtfBody("{\\*\\pn\\pnlvlblt{\\pntxtb X}}{\\pntext 1.\\tab}Eins"), u"1.\tEins");
+    EXPECT_EQ(rtfBody("{\\listtext\\'95\\tab}Punkt"), u"•\tPunkt");
     // \upr carries an 8-bit and a Unicode version of the same text; only one is shown.
-    EXPECT_EQ(body("{\\upr{Stra\\'dfe}{\\*\\ud{Stra\\u223?e}}}"), u"Straße");
+    EXPECT_EQ(rtfBody("{\\upr{Stra\\'dfe}{\\*\\ud{Stra\\u223?e}}}"), u"Straße");
 }
 
 TEST(RtfDestinations, BinaryDataMayHoldBraces) {
-    auto r = read("{\\rtf1{\\pict\\pngblip\\bin4 }}{{}after\\par}");
+    auto r = recordRtf("{\\rtf1{\\pict\\pngblip\\bin4 }}{{}after\\par}");
     EXPECT_EQ(r.plain, u"\uFFFCafter\n");
     ASSERT_EQ(r.pictures.size(), 1u);
     EXPECT_EQ(r.pictures[0].data, "}}{{");
-    EXPECT_EQ(body("a{\\bin3 }}}b}c"), u"abc");
+    EXPECT_EQ(rtfBody("a{\\bin3 }}}b}c"), u"abc");
     // A length beyond the input takes what is left and ends the document, nothing more.
-    EXPECT_TRUE(read("{\\rtf1 a\\bin999999999 xyz").ended);
-    EXPECT_EQ(read("{\\rtf1 a\\bin999999999 xyz").plain, u"a");
-    EXPECT_EQ(body("a\\bin-5 b"), u"ab");
+    EXPECT_TRUE(recordRtf("{\\rtf1 a\\bin999999999 xyz").ended);
+    EXPECT_EQ(recordRtf("{\\rtf1 a\\bin999999999 xyz").plain, u"a");
+    EXPECT_EQ(rtfBody("a\\bin-5 b"), u"ab");
 }
 
 TEST(RtfFormatting, CharacterPropertiesAndGroupScope) {
-    auto r = read("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fmodern Courier New;}}"
-                  "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
-                  "N{\\b B{\\i BI}\\ul\\strike U}{\\f1\\fs40\\cf1\\highlight2 F}"
-                  "x{\\super 2}{\\sub 3}\\b B\\b0 n\\i I\\plain P}");
+    auto r = recordRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fmodern Courier New;}}"
+                       "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+                       "N{\\b B{\\i BI}\\ul\\strike U}{\\f1\\fs40\\cf1\\highlight2 F}"
+                       "x{\\super 2}{\\sub 3}\\b B\\b0 n\\i I\\plain P}");
     EXPECT_EQ(r.plain, u"NBBIUFx23BnIP");
     auto fmt = [&](std::u16string_view t) { return r.runWith(t)->format; };
     EXPECT_FALSE(fmt(u"N").bold);
@@ -67,14 +67,14 @@ TEST(RtfFormatting, CharacterPropertiesAndGroupScope) {
 }
 
 TEST(RtfFormatting, HiddenTextIsDropped) {
-    EXPECT_EQ(body("a{\\v secret}b\\v c\\v0 d"), u"abd");
-    EXPECT_EQ(body("{\\v\\u252?}x"), u"x");
-    EXPECT_TRUE(read("{\\rtf1{\\v{\\pict\\pngblip 00}}}").pictures.empty());
+    EXPECT_EQ(rtfBody("a{\\v secret}b\\v c\\v0 d"), u"abd");
+    EXPECT_EQ(rtfBody("{\\v\\u252?}x"), u"x");
+    EXPECT_TRUE(recordRtf("{\\rtf1{\\v{\\pict\\pngblip 00}}}").pictures.empty());
 }
 
 TEST(RtfFormatting, ParagraphPropertiesAndPard) {
-    auto r = read("{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240 Mitte\\par"
-                  "\\qr Rechts\\par\\pard Links\\par{\\qj Block\\par}Wieder\\par}");
+    auto r = recordRtf("{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240 Mitte\\par"
+                       "\\qr Rechts\\par\\pard Links\\par{\\qj Block\\par}Wieder\\par}");
     EXPECT_EQ(r.plain, u"Mitte\nRechts\nLinks\nBlock\nWieder\n");
     ASSERT_EQ(r.paragraphs.size(), 5u);
     const ParaFormat& p = r.paragraphs[0];
@@ -92,7 +92,8 @@ TEST(RtfFormatting, ParagraphPropertiesAndPard) {
 }
 
 TEST(RtfTables, RowsAndCells) {
-    auto r = read("{\\rtf1 Vor\\par\\trowd\\trleft-108\\cellx1000\\cellx3000"
+    auto r =
+        recordRtf("{\\rtf1 Vor\\par\\trowd\\trleft-108\\cellx1000\\cellx3000"
                   "\\pard\\intbl A\\cell B1\\par B2\\cell\\row"
                   "\\trowd\\cellx1000\\cellx3000\\intbl C\\cell D\\cell\\row\\pard Nach\\par}");
     EXPECT_EQ(r.plain, u"Vor\nA\tB1\nB2\nC\tD\nNach\n");
@@ -105,9 +106,9 @@ TEST(RtfTables, RowsAndCells) {
 }
 
 TEST(RtfPictures, HexDataTypeAndSize) {
-    auto r = read("{\\rtf1{\\*\\shppict{\\pict{\\*\\picprop x}\\pngblip\\picw10\\pich20"
-                  "\\picwgoal150\\pichgoal300\\picscalex50 89 50\r\n4E47}}"
-                  "{\\nonshppict{\\pict\\wmetafile8 0102}}{\\pict\\jpegblip\\bin2 \xff\xd8}}");
+    auto r = recordRtf("{\\rtf1{\\*\\shppict{\\pict{\\*\\picprop x}\\pngblip\\picw10\\pich20"
+                       "\\picwgoal150\\pichgoal300\\picscalex50 89 50\r\n4E47}}"
+                       "{\\nonshppict{\\pict\\wmetafile8 0102}}{\\pict\\jpegblip\\bin2 \xff\xd8}}");
     ASSERT_EQ(r.pictures.size(), 2u);
     const Picture& png = r.pictures[0];
     EXPECT_EQ(png.type, PictureType::Png);
@@ -120,9 +121,9 @@ TEST(RtfPictures, HexDataTypeAndSize) {
 }
 
 TEST(RtfTables, CellShadingAndTabStops) {
-    auto r =
-        read("{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\trowd\\clcbpat1\\cellx1000"
-             "\\cellx2000\\pard\\intbl\\tx567\\tx1134 a\\tab b\\cell c\\cell\\row\\pard d\\par}");
+    auto r = recordRtf(
+        "{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\trowd\\clcbpat1\\cellx1000"
+        "\\cellx2000\\pard\\intbl\\tx567\\tx1134 a\\tab b\\cell c\\cell\\row\\pard d\\par}");
     ASSERT_EQ(r.rows.size(), 1u);
     EXPECT_EQ(r.rows[0].cellBackgrounds, (std::vector<Rgb>{0xFFFF00u, kAutoColour}));
     EXPECT_EQ(r.paragraphs.at(0).tabStops, (std::vector<int>{567, 1134}));

@@ -1,4 +1,5 @@
-#include "rtf_read_back.h"
+#include "common/LineViewEntry.h"
+#include "common/RtfReadBack.h"
 #include "toolkit/LineView.h"
 #include "toolkit/RtfWriter.h"
 
@@ -22,12 +23,13 @@ const QColor kBlack(0, 0, 0);
 
 TEST(RtfWriter, EachLineKeepsItsColourAndTextReadsBackByteForByte) {
     toolkit::LineView view;
-    view.appendEntry8("# Schnittstelle ist ge\xF6"
-                      "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.",
-                      colour(kBlue));
-    view.appendEntry8("path C:\\korvel {x} \x80 \xFF\ttab", colour(kBlack));
-    view.appendEntry8("# m", colour(kBlue));
-    view.appendEntry8("", colour(kBlack));
+    testsupport::appendEntry8(view,
+                              "# Schnittstelle ist ge\xF6"
+                              "ffnet.\r  Jetzt RESET am Panel durchf\xFChren.",
+                              colour(kBlue));
+    testsupport::appendEntry8(view, "path C:\\korvel {x} \x80 \xFF\ttab", colour(kBlack));
+    testsupport::appendEntry8(view, "# m", colour(kBlue));
+    testsupport::appendEntry8(view, "", colour(kBlack));
 
     const std::string rtf = toolkit::rtfFromLineView(view);
     // Only 7-bit text in the file: the readers take bytes from 0x80 on as \'hh.
@@ -37,7 +39,7 @@ TEST(RtfWriter, EachLineKeepsItsColourAndTextReadsBackByteForByte) {
     EXPECT_NE(rtf.find("\\ansicpg1252"), std::string::npos);
     EXPECT_NE(rtf.find("\\'f6"), std::string::npos);
 
-    const RtfReadBack back = readBackRtf(rtf);
+    const testsupport::RtfReadBack back = testsupport::readBackRtf(rtf);
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.fontName, "Courier New");
     ASSERT_EQ(back.paragraphs.size(), 5u);
@@ -57,8 +59,8 @@ TEST(RtfWriter, EscapesWhatWouldEndAControlWordOrAGroup) {
     EXPECT_EQ(toolkit::rtfEscape("\xE4\x01"), "\\'e4\\'01");
     // Digits and letters after a colour switch stay text: the switch ends with a blank.
     toolkit::LineView view;
-    view.appendEntry8("123", colour(kBlue));
-    const RtfReadBack back = readBackRtf(toolkit::rtfFromLineView(view));
+    testsupport::appendEntry8(view, "123", colour(kBlue));
+    const testsupport::RtfReadBack back = testsupport::readBackRtf(toolkit::rtfFromLineView(view));
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.paragraphs.at(0).text(), "123");
 }
@@ -72,12 +74,12 @@ TEST(RtfWriter, SaveReplacesAFileAndReportsAFolderItCannotWrite) {
         old.write("old content that is longer than the new one ..............................");
     }
     toolkit::LineView view;
-    view.appendEntry8("neu", colour(kBlack));
+    testsupport::appendEntry8(view, "neu", colour(kBlack));
     QString error;
     ASSERT_TRUE(toolkit::saveLineViewAsRtf(view, path, &error)) << error.toStdString();
     QFile saved(path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    const RtfReadBack back = readBackRtf(saved.readAll().toStdString());
+    const testsupport::RtfReadBack back = testsupport::readBackRtf(saved.readAll().toStdString());
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.paragraphs.at(0).text(), "neu");
 
