@@ -4,6 +4,8 @@
 # - toolkit/ includes nothing of serial/ (the serial layer's Qt edge is serial/qt/)
 # - servicetool/ and printcapture/ never include each other
 # - the serial layer below serial/qt/ includes no Qt header, nor toolkit/ or a program
+# - toolkit/ includes no program; korveltool's decoders and fault viewer include nothing of
+#   its session or of each other
 # Usage: scripts/check-includes.sh [SOURCE_ROOT]   (the repository by default)
 # Prints every offending line and exits 1 when there is one; CTest runs it as include_check.
 set -euo pipefail
@@ -32,6 +34,10 @@ check printcapture "${inc}servicetool/" "servicetool/ and printcapture/ never in
 check serial "[<\"]Q" "the serial layer is free of Qt outside serial/qt/" serial/qt
 check serial "${inc}(servicetool|printcapture)/" "the serial layer includes no program"
 check serial "${inc}toolkit/" "only serial/qt/ may use the toolkit" serial/qt
+check toolkit "${inc}(servicetool|printcapture)/" "the toolkit includes no program"
+# korveltool's session opens the decoders and the fault viewer; they know nothing of it.
+check servicetool/decoders "${inc}servicetool/(session|faultviewer)/" "the decoders stand alone"
+check servicetool/faultviewer "${inc}servicetool/(session|decoders)/" "the fault viewer stands alone"
 
 if [ "$found" -ne 0 ]; then
     echo "include check failed: the lines above break the layout's dependency arrows" >&2

@@ -46,13 +46,6 @@ void DecoderWindow::connectControls(toolkit::StringGrid* markGrid) {
         Edit1, [this](char& key) { Edit1KeyPress(key); }, [this] { Edit1Click(); });
 }
 
-// The one place the decoder windows come to the front.
-void DecoderWindow::showAndRaise() {
-    show();
-    raise();
-    activateWindow();
-}
-
 void DecoderWindow::BitBtn2Click() {
     const std::string entry =
         prepareEntry(toolkit::toWin1252(Edit1->text()), RadioButton1->isChecked());

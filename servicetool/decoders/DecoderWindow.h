@@ -27,9 +27,6 @@ public:
     QPushButton* BitBtn3 = nullptr;       // "&Hilfe"
     QPushButton* BitBtn1 = nullptr;       // "S&chließen"
 
-    // Shows the window, or brings it to the front when it is already shown.
-    void showAndRaise();
-
 public slots:
     void BitBtn2Click();
     // Enter (CR) decodes and is swallowed (key set to 0); other keys pass on.

@@ -3,6 +3,7 @@
 
 #include "servicetool/session/TForm1.h"
 
+#include "toolkit/Dialogs.h"
 #include "toolkit/LineStoreRtf.h"
 #include "toolkit/ProgramFolder.h"
 #include "toolkit/ProtocolView.h"
@@ -17,17 +18,6 @@
 
 namespace servicetool {
 
-namespace {
-
-// The one place korveltool words a file it cannot write: the whole path, with the platform's
-// separators, then the reason.
-QString cannotWriteText(const QString& path, const QString& reason) {
-    return QStringLiteral("Datei %1 kann nicht geschrieben werden: %2")
-        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason);
-}
-
-} // namespace
-
 void TForm1::Speichernunter1Click() {
     const std::optional<QString> name = toolkit::dialogs().saveFileName(this, SaveDialog1);
     if (!name) {
@@ -40,8 +30,9 @@ void TForm1::Speichernunter1Click() {
     const bool saved = toolkit::saveLineStoreAsRtf(RichEdit1->store(), *name, &reason);
     QApplication::restoreOverrideCursor();
     if (!saved) {
-        toolkit::dialogs().message(this, cannotWriteText(*name, reason), {},
-                                   toolkit::Dialogs::Icon::Error);
+        toolkit::dialogs().message(
+            this, toolkit::cannotWriteText(QFileInfo(*name).absoluteFilePath(), reason), {},
+            toolkit::Dialogs::Icon::Error);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "servicetool/decoders/TForm3.h"
 #include "servicetool/faultviewer/TForm4.h"
 #include "toolkit/HelpLauncher.h"
+#include "toolkit/WindowFront.h"
 
 #include <QAction>
 #include <QMenu>
@@ -42,15 +43,6 @@ QString germanDate(const char* compilerDate) {
         .arg(parts[1].toInt(), 2, 10, QLatin1Char('0'))
         .arg(month, 2, 10, QLatin1Char('0'))
         .arg(parts[2]);
-}
-
-// Shows a window that already exists; one that is up comes to the front and gets the focus.
-void bringToFront(QWidget* window) {
-    if (window) {
-        window->show();
-        window->raise();
-        window->activateWindow();
-    }
 }
 
 } // namespace
@@ -123,16 +115,16 @@ void TForm1::createOptionsAndHelp() {
 }
 
 void TForm1::Vestra1Click() {
-    bringToFront(Form2);
+    toolkit::bringToFront(Form2);
 }
 
 void TForm1::Melderverschmutzung1Click() {
-    bringToFront(Form3);
+    toolkit::bringToFront(Form3);
 }
 
 // Shows the one fault-description window; one that is already up only comes to the front.
 void TForm1::Module1Click() {
-    bringToFront(Form4);
+    toolkit::bringToFront(Form4);
 }
 
 // The dialog writes confirmed settings into Serial1 itself; an open port keeps its line

@@ -4,6 +4,7 @@
 #include "servicetool/decoders/TForm2.h"
 #include "toolkit/HelpLauncher.h"
 #include "toolkit/StringGrid.h"
+#include "toolkit/WindowFront.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -79,7 +80,7 @@ TEST_F(Form2Test, ShowingListsEveryEntryOnceAndPicksUpChangedFiles) {
     EXPECT_EQ(entries(form.ComboBox2).size(), 4);
     EXPECT_TRUE(dialogs.messages().isEmpty());
     // Showing a window that is already shown runs nothing again.
-    form.showAndRaise();
+    toolkit::bringToFront(&form);
     EXPECT_EQ(entries(form.ComboBox1).size(), 3);
 }
 

@@ -277,7 +277,7 @@ TEST(ServiceWindow, SaveAsAsksWithTheRtfFilterAndReportsAFailedWrite) {
     w.form->Speichernunter1Click();
     ASSERT_EQ(w.dialogs.messages().size(), 1);
     // The whole path as the platform writes it, then the reason.
-    const QString said = QStringLiteral("Datei %1 kann nicht geschrieben werden: ")
+    const QString said = QStringLiteral("Datei %1 kann nicht erstellt werden: ")
                              .arg(QDir::toNativeSeparators(target));
     EXPECT_TRUE(w.dialogs.messages().front().startsWith(said))
         << w.dialogs.messages().front().toStdString();
