@@ -39,10 +39,8 @@ double cpuSeconds() {
 
 // Screenshots for a person to look at, only when asked for (never part of a normal run).
 void shoot(QWidget& w, const char* name) {
-    const QByteArray dir = qgetenv("KORVEL_SHOTS");
-    if (!dir.isEmpty()) {
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
+    if (const QString dir = capturetest::shotsFolder(); !dir.isEmpty()) {
+        w.grab().save(dir + QLatin1Char('/') + QLatin1String(name));
     }
 }
 

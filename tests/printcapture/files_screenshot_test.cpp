@@ -2,8 +2,8 @@
 // when KORVEL_SHOTS names a folder. The boxes are the real ones, answered by clicking them.
 #include "printcapture/TForm1.h"
 #include "printcapture/TForm3.h"
-#include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
+#include "window_fixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -51,13 +51,10 @@ private:
 } // namespace
 
 TEST(CaptureScreenshots, CustomerWindowAndTheExportBoxes) {
-    const QString dir = qEnvironmentVariable("KORVEL_SHOTS");
+    const QString dir = capturetest::shotsFolder(); // German standard buttons, as the program's
     if (dir.isEmpty()) {
         GTEST_SKIP() << "KORVEL_SHOTS not set";
     }
-    QDir().mkpath(dir);
-    // The standard buttons in German, as the program shows them.
-    toolkit::loadGermanQtTranslation(); // as the program: "Abbrechen", not "Cancel"
     auto save = [&](QWidget* w, const char* name) {
         QApplication::processEvents();
         EXPECT_TRUE(w->grab().save(QDir(dir).filePath(QString::fromLatin1(name))));

@@ -270,12 +270,10 @@ TEST_F(CaptureOptions, MenusHelpTopicsAboutAndTheWindowsOwnCaptions) {
 // Pictures for a person to look at, only when asked for (KORVEL_SHOTS names the folder): the
 // window with each menu open, and the line-limit box as the program shows it.
 TEST_F(CaptureOptions, Screenshots) {
-    const QString shots = qEnvironmentVariable("KORVEL_SHOTS");
+    const QString shots = capturetest::shotsFolder();
     if (shots.isEmpty()) {
         GTEST_SKIP() << "set KORVEL_SHOTS to a folder";
     }
-    QDir().mkpath(shots);
-    toolkit::loadGermanQtTranslation(); // as the program: "Abbrechen", not "Cancel"
     TForm1 f(nullptr, folder());
     f.show();
     f.RichEdit1->appendEntry(QStringLiteral("0****  Start Aufzeichnung 14:05:09"), {});

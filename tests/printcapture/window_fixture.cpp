@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include "toolkit/Application.h"
 #include "toolkit/LineView.h"
 #include "toolkit/Win1252.h"
 
@@ -9,6 +10,7 @@
 #include "tools/printersim/PrintedLines.h"
 #endif
 
+#include <QDir>
 #include <QFile>
 #include <QTextBlock>
 
@@ -58,6 +60,15 @@ std::string styles(const printcapture::TForm1& window) {
         s += styleOfBlock(b);
     }
     return s;
+}
+
+QString shotsFolder() {
+    const QString folder = qEnvironmentVariable("KORVEL_SHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        toolkit::loadGermanQtTranslation();
+    }
+    return folder;
 }
 
 std::string fileBytes(const QString& path) {

@@ -44,6 +44,10 @@ char styleOfBlock(const QTextBlock& block);
 // The styles of the display's lines in order, e.g. "rrib".
 std::string styles(const printcapture::TForm1& window);
 
+// The folder that KORVEL_SHOTS names for pictures a person looks at, made if missing, with Qt's
+// German texts installed as in the program; empty (no pictures wanted) when it is not set.
+QString shotsFolder();
+
 // The bytes of a file; empty when it cannot be read.
 std::string fileBytes(const QString& path);
 
