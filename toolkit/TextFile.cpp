@@ -1,4 +1,5 @@
 #include "TextFile.h"
+#include "Dialogs.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,8 +55,7 @@ bool writeFileAtomic(const QString& path, const std::string& bytes, QString* err
         file.cancelWriting();
     }
     if (!ok && error) {
-        *error = QStringLiteral("Datei %1 kann nicht geschrieben werden: %2")
-                     .arg(QFileInfo(path).absoluteFilePath(), file.errorString());
+        *error = cannotWriteText(QFileInfo(path).absoluteFilePath(), file.errorString());
     }
     return ok;
 }
