@@ -18,8 +18,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -258,10 +256,6 @@ TEST_F(CaptureExit, AProgramFolderThatTakesNoFilesSendsThemToTheUsersFolder) {
     EXPECT_TRUE(QFile::exists(user + QStringLiteral("protokoll.rtf")));
     toolkit::setFolderProbe({});
 }
-
-namespace {}
-
-} // namespace
 
 // A whole run against the printer simulator: port chosen in the dialog, place and line limit
 // set, 500 lines recorded, "Beenden" during the recording; then a second start.
