@@ -16,8 +16,8 @@
 // - Each call fills the port list from the port registry as it is at that moment.
 // - The dialog shows no message of its own.
 //
-// SerAddons* are the only files of serial/ that use Qt; they form their own library target
-// (serial_dialog).
+// SerAddons* belong to serial/qt/, the serial layer's one Qt edge (library target serial_qt);
+// the rest of serial/ stays free of Qt.
 
 #include "serial/Serial.h"
 #include "serial/qt/SerAddonsUpDown.h"

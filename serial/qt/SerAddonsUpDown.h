@@ -1,5 +1,5 @@
 #pragma once
-// The up-down arrows of the serial settings window (part of the serial_dialog target, Qt).
+// The up-down arrows of the serial settings window (part of the serial_qt target).
 
 #include <QWidget>
 
