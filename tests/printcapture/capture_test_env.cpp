@@ -47,9 +47,7 @@ QString makeUserDataDir() {
 const QString g_userDataDir = makeUserDataDir();
 
 struct CleanUp {
-    ~CleanUp() {
-        QDir(g_userDataDir).removeRecursively();
-    }
+    ~CleanUp() { QDir(g_userDataDir).removeRecursively(); }
 } g_cleanUp;
 #endif
 
