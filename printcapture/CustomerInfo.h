@@ -34,7 +34,7 @@ struct CustomerData {
 std::vector<std::string> descriptionFileLines(const CustomerData& data);
 CustomerData parseDescriptionFile(const std::string& bytes);
 
-bool writeDescriptionFile(const QString& path, const CustomerData& data, QString* error);
+bool writeDescriptionFile(const QString& path, const CustomerData& data, QString* error = nullptr);
 struct DescriptionFile {
     bool ok = false;
     QString error; // the message for the user when !ok

@@ -41,8 +41,8 @@ void TForm1::Speichern2Click() {
     if (!name) {
         return;
     }
-    QString error;
-    if (!writeCaptureFile(*name, displayLines(), &error)) {
+    // The message names the file alone, without the system's reason.
+    if (!writeCaptureFile(*name, displayLines())) {
         showFileError(this, toolkit::cannotWriteText(*name));
         return;
     }

@@ -203,8 +203,8 @@ void TForm3::BitBtn1Click() {
     if (!name) {
         return;
     }
-    QString error;
-    if (!writeDescriptionFile(*name, data(), &error)) {
+    // The message names the file alone, without the system's reason.
+    if (!writeDescriptionFile(*name, data())) {
         showFileError(this, toolkit::cannotWriteText(*name));
     }
 }

@@ -141,7 +141,7 @@ TEST(CustomerInfo, DescriptionFilesReadNineLinesAndWriteWhatTheyRead) {
     EXPECT_EQ(data.notes, QStringLiteral("n1\nn2\nn3\nn4\n"));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("k.bes"));
-    ASSERT_TRUE(writeDescriptionFile(path, data, nullptr));
+    ASSERT_TRUE(writeDescriptionFile(path, data));
     EXPECT_EQ(fileBytes(path), "M\xFCller GmbH\r\nHalle 3\r\n01.02.2026\r\nS. Wei\xDF\r\n"
                                "n1\r\nn2\r\nn3\r\nn4\r\n\r\n");
     EXPECT_EQ(readDescriptionFile(path).data, data);
